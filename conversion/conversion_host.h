@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Everything a conversion needs from the front end that started it: the main
+// window, the command-line tool or a test. The conversion reports through
+// nothing else.
+class ConversionHost {
+public:
+    virtual ~ConversionHost() = default;
+
+    // Set once per conversion, before any value: the source length in bytes.
+    virtual void SetProgressMaximum(float maximum) = 0;
+    // Bytes encoded so far, between 0 and the maximum.
+    virtual void SetProgressValue(std::uint64_t value) = 0;
+    // Let the front end handle queued input and repaint.
+    virtual void ProcessEvents() = 0;
+    // A modal notice with an OK button, titled with the program's name.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // The directory the level file is written to.
+    virtual std::string OutputDirectory() = 0;
+    // Replaces the whole status line.
+    virtual void SetStatusText(const std::string& text) = 0;
+};

@@ -1,0 +1,251 @@
+#include "import_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "conversion_error.h"
+#include "hex_text.h"
+#include "path_text.h"
+#include "save_file.h"
+
+namespace ImportFile {
+
+std::vector<std::uint8_t> SourceBytes;
+std::string HexText;
+
+namespace {
+
+constexpr std::string_view kNotSupported = "Not a supported DDS File";
+
+// Encoding fills pieces of 50,000 characters (25,000 source bytes) and lets
+// the front end process its events each time one fills.
+constexpr std::size_t kBytesPerPiece = 25'000;
+
+// Header fields as character positions in the hex text (byte offset × 2).
+constexpr std::string_view kDdsMagic = "44445320";
+constexpr std::size_t kHeightPosition = 2 * 12;
+constexpr std::size_t kWidthPosition = 2 * 16;
+constexpr std::size_t kMipCountPosition = 2 * 28;
+constexpr std::size_t kFourCcPosition = 2 * 84;
+constexpr std::size_t kHeaderCharacters = 2 * 128;
+
+constexpr std::string_view kDxt1 = "44585431";
+constexpr std::string_view kDxt3 = "44585433";
+
+constexpr std::string_view kLevelTag = "4C564C5F";           // "LVL_"
+constexpr std::string_view kInfoChunkHeader = "494E464F08000000";  // "INFO", payload 8
+constexpr std::string_view kBodyTag = "424F4459";            // "BODY"
+constexpr std::size_t kRecordHeaderCharacters = 2 * 32;
+
+constexpr std::uint64_t kLargestSize = std::numeric_limits<std::int32_t>::max();
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void ThrowReadError(const std::string& path, int error)
+{
+    throw ConversionError("Cannot read " + path + ": " + std::generic_category().message(error));
+}
+
+// One level record: the size written in its INFO and BODY chunks, and the
+// number of data bytes it stores (4 where that size is below 8).
+struct LevelSize {
+    std::uint32_t field;
+    std::uint32_t stored;
+};
+
+// How a pixel format sizes its first level and its later levels.
+struct SizeRule {
+    std::uint64_t firstSize;
+    std::uint32_t floor;  // later levels are raised to this; 0 for none
+};
+
+SizeRule ChooseSizeRule(std::string_view fourCc, std::uint32_t width, std::uint32_t height)
+{
+    const std::uint64_t pixels = std::uint64_t{width} * height;  // cannot wrap: both below 2^32
+    if (fourCc == kDxt1) {
+        return {DivideRoundHalfEven(pixels, 2), 8};
+    }
+    if (fourCc == kDxt3) {
+        return {pixels, 16};  // one 16-byte block for every 16 pixels
+    }
+    // Two bytes per pixel, doubled only when that cannot wrap.
+    return {pixels > kLargestSize ? pixels : 2 * pixels, 0};
+}
+
+// The sizes of every level, or nothing when one leaves the signed 32-bit
+// range the format's fields are defined in.
+std::optional<std::vector<LevelSize>> PlanLevels(const SizeRule& rule, unsigned levelCount)
+{
+    if (rule.firstSize > kLargestSize || (levelCount > 0 && rule.firstSize + 24 > kLargestSize)) {
+        return std::nullopt;
+    }
+    std::vector<LevelSize> levels;
+    levels.reserve(levelCount);
+    auto size = static_cast<std::uint32_t>(rule.firstSize);
+    for (unsigned level = 0; level < levelCount; ++level) {
+        const std::uint32_t stored = size < 8 ? 4 : size;
+        levels.push_back({size, stored});
+        // Sizes chain through the stored size, not the one in the fields.
+        size = std::max(static_cast<std::uint32_t>(DivideRoundHalfEven(stored, 4)), rule.floor);
+    }
+    return levels;
+}
+
+// Builds the level file as hex text, taking each level's data from HexText
+// starting at `dataStart`; returns it with the position after the last
+// character taken.
+std::pair<std::string, std::size_t> BuildLevelHex(const std::vector<LevelSize>& levels, std::size_t dataStart)
+{
+    std::size_t position = dataStart;
+    std::size_t totalLength = 0;
+    for (const LevelSize& level : levels) {
+        const std::size_t taken = std::min<std::size_t>(2 * std::size_t{level.stored}, HexText.size() - position);
+        totalLength += kRecordHeaderCharacters + taken;
+        position += taken;
+    }
+
+    std::string levelHex;
+    levelHex.reserve(totalLength);  // one allocation: the data may be hundreds of MiB
+    position = dataStart;
+    for (std::uint32_t index = 0; index < levels.size(); ++index) {
+        const LevelSize& level = levels[index];
+        levelHex += kLevelTag;
+        HexDigits::AppendLittleEndian(levelHex, level.stored + 24);
+        levelHex += kInfoChunkHeader;
+        HexDigits::AppendLittleEndian(levelHex, index);
+        HexDigits::AppendLittleEndian(levelHex, level.field);
+        levelHex += kBodyTag;
+        HexDigits::AppendLittleEndian(levelHex, level.field);
+        const std::size_t taken = std::min<std::size_t>(2 * std::size_t{level.stored}, HexText.size() - position);
+        levelHex.append(HexText, position, taken);
+        position += taken;
+    }
+    return {std::move(levelHex), position};
+}
+
+// The module state holds one conversion; a second one started while the
+// first lets events through would corrupt it, so it is refused.
+class ConversionInProgress {
+public:
+    ConversionInProgress()
+    {
+        if (running_) {
+            throw ConversionError("Another texture is being converted");
+        }
+        running_ = true;
+    }
+    ~ConversionInProgress() { running_ = false; }
+    ConversionInProgress(const ConversionInProgress&) = delete;
+    ConversionInProgress& operator=(const ConversionInProgress&) = delete;
+
+private:
+    static inline bool running_ = false;
+};
+
+void ConvertLoadedTexture(const std::string& path, ConversionHost& host)
+{
+    EncodeHex(host);
+
+    if (!HexText.starts_with(kDdsMagic) || HexText.size() < kHeaderCharacters) {
+        host.ShowMessage(std::string(kNotSupported));
+        return;
+    }
+    const std::uint32_t height = HexDigits::ReadLittleEndian(HexText, kHeightPosition);
+    const std::uint32_t width = HexDigits::ReadLittleEndian(HexText, kWidthPosition);
+    const unsigned levelCount = HexDigits::ReadByte(HexText, kMipCountPosition);
+    const std::string_view fourCc = std::string_view(HexText).substr(kFourCcPosition, 8);
+
+    const auto levels = PlanLevels(ChooseSizeRule(fourCc, width, height), levelCount);
+    if (!levels) {
+        host.ShowMessage(std::string(kNotSupported));
+        return;
+    }
+    auto [levelHex, consumed] = BuildLevelHex(*levels, kHeaderCharacters);
+    HexText.erase(0, consumed);  // what the levels did not take stays behind
+
+    SaveFile::WriteLevelFile(levelHex, LevelBaseName(path), host);
+}
+
+}  // namespace
+
+void LoadSource(const std::string& path)
+{
+    std::error_code status;
+    if (std::filesystem::is_directory(path, status)) {
+        ThrowReadError(path, EISDIR);
+    }
+    const FileHandle file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        ThrowReadError(path, errno);
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        ThrowReadError(path, errno);
+    }
+    const long length = std::ftell(file.get());
+    if (length < 0) {
+        ThrowReadError(path, errno);
+    }
+    std::rewind(file.get());
+
+    SourceBytes = {};  // let go of the previous texture before sizing for this one
+    SourceBytes.resize(static_cast<std::size_t>(length));
+    const std::size_t read = std::fread(SourceBytes.data(), 1, SourceBytes.size(), file.get());
+    if (std::ferror(file.get())) {
+        ThrowReadError(path, errno);
+    }
+    // A file that shrank since it was measured holds only what could be read.
+    SourceBytes.resize(read);
+}
+
+void EncodeHex(ConversionHost& host)
+{
+    const std::size_t length = SourceBytes.size();
+    HexText = {};
+    HexText.resize(2 * length);
+    host.SetProgressMaximum(static_cast<float>(length));
+
+    // The bar can only repaint while events are processed, so the value is
+    // handed over at those points and once at the end, not for every byte: the
+    // user sees exactly what per-byte updates would show, without tens of
+    // millions of calls for a large texture. The byte that fills a piece is
+    // counted after the events, as a per-byte update would count it.
+    char* out = HexText.data();
+    for (std::size_t done = 0; done < length;) {
+        const std::size_t pieceEnd = std::min(length, done + kBytesPerPiece);
+        for (std::size_t index = done; index < pieceEnd; ++index) {
+            HexDigits::FormatByte(SourceBytes[index], out + 2 * index);
+        }
+        done = pieceEnd;
+        if (done % kBytesPerPiece == 0) {
+            host.SetProgressValue(done - 1);
+            host.ProcessEvents();
+        }
+    }
+    if (length > 0) {
+        host.SetProgressValue(length);
+    }
+}
+
+void ImportTexture(const std::string& path, ConversionHost& host)
+{
+    const ConversionInProgress guard;
+    try {
+        LoadSource(path);
+        ConvertLoadedTexture(path, host);
+    } catch (const std::bad_alloc&) {
+        throw ConversionError("Not enough memory to convert " + path);
+    }
+}
+
+}  // namespace ImportFile

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Writes a file that replaces `target` only once every byte is on disk: the
+// bytes go into a new, uniquely named file beside it, which Commit() renames
+// over the target. Until then an earlier file of that name is untouched, and a
+// replacement that is never committed is removed again.
+class ReplacementFile {
+public:
+    // Throws ConversionError naming the target when its directory cannot take
+    // a new file.
+    explicit ReplacementFile(std::string target);
+    ~ReplacementFile();
+
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Both throw ConversionError naming the target and the system's reason.
+    void Write(const void* bytes, std::size_t count);
+    void Commit();
+
+private:
+    std::string target_;
+    std::string temporaryPath_;
+    std::FILE* file_ = nullptr;
+    bool committed_ = false;
+};

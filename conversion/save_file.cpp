@@ -1,0 +1,34 @@
+#include "save_file.h"
+
+#include <algorithm>
+#include <array>
+
+#include "hex_text.h"
+#include "path_text.h"
+#include "replacement_file.h"
+
+namespace SaveFile {
+
+void WriteLevelFile(const std::string& levelHex, const std::string& baseName, ConversionHost& host)
+{
+    const std::string fileName = baseName + ".lvl";
+    const std::string directory = host.OutputDirectory();
+    ReplacementFile output(JoinPath(directory, fileName));
+
+    // Decoded a buffer at a time: the level data is never held twice as bytes.
+    std::array<std::uint8_t, 1 << 16> buffer;
+    const std::size_t byteCount = levelHex.size() / 2;
+    for (std::size_t done = 0; done < byteCount;) {
+        const std::size_t count = std::min(buffer.size(), byteCount - done);
+        for (std::size_t index = 0; index < count; ++index) {
+            buffer[index] = HexDigits::ReadByte(levelHex, 2 * (done + index));
+        }
+        output.Write(buffer.data(), count);
+        done += count;
+    }
+    output.Commit();
+
+    host.SetStatusText(fileName + " created.");
+}
+
+}  // namespace SaveFile

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "conversion_host.h"
+
+namespace SaveFile {
+
+// Writes the bytes of `levelHex` as "<output directory>/<baseName>.lvl" and
+// reports it as created. The file is replaced only once every byte is on
+// disk, so a failed write (ConversionError) leaves an earlier file of that
+// name untouched and reports nothing.
+void WriteLevelFile(const std::string& levelHex, const std::string& baseName, ConversionHost& host);
+
+}  // namespace SaveFile

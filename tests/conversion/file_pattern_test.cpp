@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "file_pattern.h"
+#include "temp_dir.h"
+
+namespace {
+
+TEST(FilePattern, StarAndQuestionMarkMatchIgnoringCase)
+{
+    for (const char* name : {"a.dds", "A.DDS", "a.ddsx", "a.dds.bak", ".dds", "x.y.Dds"}) {
+        EXPECT_TRUE(FilePattern::Matches("*.dds*", name)) << name;
+    }
+    for (const char* name : {"a.dd", "adds", "a.lvl", "dds", ""}) {
+        EXPECT_FALSE(FilePattern::Matches("*.dds*", name)) << name;
+    }
+    EXPECT_TRUE(FilePattern::Matches("?.lvl*", "g.LVL"));
+    EXPECT_FALSE(FilePattern::Matches("?.lvl*", "gg.lvl"));
+    // Many stars against a long name that does not match must stay quick.
+    EXPECT_FALSE(FilePattern::Matches("*a*a*a*a*a*a*a*a*b", std::string(5'000, 'a')));
+}
+
+TEST(FilePattern, ListsMatchingRegularFilesInNameOrderWithoutHiddenOnes)
+{
+    TempDir folder;
+    for (const char* name : {"b.dds", "A.DDS", "a.dds.bak", "c.ddsx", "readme.txt", ".hidden.dds"}) {
+        WriteBytes(folder / name, {});
+    }
+    std::filesystem::create_directory(folder / "folder.dds");
+    std::filesystem::create_directory(folder / "sub");
+
+    EXPECT_EQ(FilePattern::ListMatchingFiles(folder.Path().string(), "*.dds*"),
+              (std::vector<std::string>{"A.DDS", "a.dds.bak", "b.dds", "c.ddsx"}));
+    EXPECT_EQ(FilePattern::ListSubdirectories(folder.Path().string()),
+              (std::vector<std::string>{"folder.dds", "sub"}));
+    EXPECT_THROW(FilePattern::ListMatchingFiles(folder / "missing", "*"), std::filesystem::filesystem_error);
+}
+
+}  // namespace

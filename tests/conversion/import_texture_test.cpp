@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "conversion_error.h"
+#include "dds_builder.h"
+#include "import_file.h"
+#include "level_file_reader.h"
+#include "recording_host.h"
+#include "temp_dir.h"
+
+namespace {
+
+struct Conversion {
+    RecordingHost host;
+    std::vector<std::uint8_t> output;
+    std::vector<LevelRecord> records;
+};
+
+class ImportTextureTest : public testing::Test {
+protected:
+    // Converts `texture` saved as `name` and reads back what was written.
+    Conversion Convert(const DdsImage& texture, const std::string& name = "texture.dds")
+    {
+        WriteBytes(folder / name, BuildDds(texture));
+        Conversion conversion{RecordingHost(folder.Path().string()), {}, {}};
+        ImportFile::ImportTexture(folder / name, conversion.host);
+        const auto levelFile = folder.Path() / (name.substr(0, name.find('.')) + ".lvl");
+        if (std::filesystem::exists(levelFile)) {
+            conversion.output = ReadBytes(levelFile);
+            conversion.records = ReadLevelFile(conversion.output, texture.pixelData.size()).value();
+        }
+        return conversion;
+    }
+
+    static std::vector<std::uint32_t> BodySizes(const Conversion& conversion)
+    {
+        std::vector<std::uint32_t> sizes;
+        for (const LevelRecord& record : conversion.records) {
+            sizes.push_back(record.bodySize);
+        }
+        return sizes;
+    }
+
+    TempDir folder;
+};
+
+TEST_F(ImportTextureTest, Dxt1LevelsHalveTheirSideAndKeepAnEightByteFloor)
+{
+    const std::vector<std::uint8_t> pixels = NumberedBytes(43'704);
+    const Conversion conversion = Convert({256, 256, 9, "DXT1", pixels});
+
+    EXPECT_EQ(BodySizes(conversion),
+              (std::vector<std::uint32_t>{32'768, 8'192, 2'048, 512, 128, 32, 8, 8, 8}));
+    const std::vector<std::uint8_t> firstRecordHeader{
+        'L', 'V', 'L', '_', 0x18, 0x80, 0, 0, 'I', 'N', 'F', 'O', 8, 0, 0, 0,
+        0,   0,   0,   0,   0,    0x80, 0, 0, 'B', 'O', 'D', 'Y', 0, 0x80, 0, 0};
+    EXPECT_EQ(std::vector<std::uint8_t>(conversion.output.begin(), conversion.output.begin() + 32), firstRecordHeader);
+    // Every level takes its data in order, straight after the one before it.
+    std::vector<std::uint8_t> joined;
+    for (const LevelRecord& record : conversion.records) {
+        EXPECT_EQ(record.index, &record - conversion.records.data());
+        EXPECT_EQ(record.infoSize, record.bodySize);
+        joined.insert(joined.end(), record.data.begin(), record.data.end());
+    }
+    EXPECT_EQ(joined, pixels);
+    EXPECT_EQ(conversion.host.statuses, std::vector<std::string>{"texture.lvl created."});
+    EXPECT_TRUE(ImportFile::HexText.empty());
+}
+
+TEST_F(ImportTextureTest, SmallLevelIsStoredAsFourBytesAndTakesOnlyWhatTheSourceHolds)
+{
+    const Conversion conversion = Convert({4, 4, 3, "", NumberedBytes(42)});
+
+    ASSERT_EQ(conversion.records.size(), 3u);
+    EXPECT_EQ(conversion.records[0].levelLength, 56u);
+    EXPECT_EQ(conversion.records[1].levelLength, 32u);
+    EXPECT_EQ(conversion.records[2].levelLength, 28u);
+    EXPECT_EQ(conversion.records[2].infoSize, 2u);
+    EXPECT_EQ(conversion.records[2].bodySize, 2u);
+    EXPECT_EQ(conversion.records[2].data, (std::vector<std::uint8_t>{40, 41}));
+    EXPECT_EQ(conversion.output.size(), 32u + 32 + 32 + 8 + 32 + 2);
+}
+
+TEST_F(ImportTextureTest, UncompressedChainGoesBelowEightWithoutAFloor)
+{
+    // 8 × 8 at two bytes per pixel: 128, 32, 8, then 2 stored as 4, then 1 stored as 4.
+    const Conversion conversion = Convert({8, 8, 5, "", NumberedBytes(500)});
+    EXPECT_EQ(BodySizes(conversion), (std::vector<std::uint32_t>{128, 32, 8, 2, 1}));
+    EXPECT_EQ(conversion.records[4].levelLength, 28u);
+    // What the levels did not take is left behind as text.
+    EXPECT_EQ(ImportFile::HexText.size(), 2u * (500 - 128 - 32 - 8 - 4 - 4));
+}
+
+TEST_F(ImportTextureTest, Dxt3LevelsTakeWholeSixteenByteBlocks)
+{
+    const Conversion conversion = Convert({256, 256, 9, "DXT3", NumberedBytes(87'408)});
+    EXPECT_EQ(BodySizes(conversion),
+              (std::vector<std::uint32_t>{65'536, 16'384, 4'096, 1'024, 256, 64, 16, 16, 16}));
+    EXPECT_TRUE(ImportFile::HexText.empty());
+}
+
+TEST_F(ImportTextureTest, OtherFormatsCountTwoBytesPerPixelAndRoundTiesToEven)
+{
+    EXPECT_EQ(BodySizes(Convert({16, 16, 1, "DXT5", {}})), std::vector<std::uint32_t>{512});
+    // 3 × 3 DXT1 is 4.5 bytes, rounded to 4; 1 × 1 is 0.5, rounded to 0 and stored as 4.
+    EXPECT_EQ(BodySizes(Convert({3, 3, 2, "DXT1", {}})), (std::vector<std::uint32_t>{4, 8}));
+    const Conversion tiny = Convert({1, 1, 1, "DXT1", {}});
+    EXPECT_EQ(BodySizes(tiny), std::vector<std::uint32_t>{0});
+    EXPECT_EQ(tiny.records[0].levelLength, 28u);
+}
+
+TEST_F(ImportTextureTest, OnlyTheLowByteOfTheMipmapCountCounts)
+{
+    EXPECT_EQ(Convert({4, 4, 265, "DXT1", {}}).records.size(), 9u);
+}
+
+TEST_F(ImportTextureTest, NoLevelsStillCreatesAnEmptyFileAndReportsIt)
+{
+    const Conversion conversion = Convert({64, 64, 0, "DXT1", NumberedBytes(100)});
+    EXPECT_TRUE(std::filesystem::exists(folder / "texture.lvl"));
+    EXPECT_TRUE(conversion.output.empty());
+    EXPECT_EQ(conversion.host.statuses, std::vector<std::string>{"texture.lvl created."});
+}
+
+TEST_F(ImportTextureTest, SourceShorterThanItsLevelsKeepsTheSizeFieldsAndCarriesWhatThereIs)
+{
+    const Conversion conversion = Convert({256, 256, 3, "DXT1", NumberedBytes(1'000)});
+    EXPECT_EQ(BodySizes(conversion), (std::vector<std::uint32_t>{32'768, 8'192, 2'048}));
+    EXPECT_EQ(conversion.records[0].data.size(), 1'000u);
+    EXPECT_TRUE(conversion.records[1].data.empty());
+    EXPECT_EQ(conversion.output.size(), 3u * 32 + 1'000);
+}
+
+TEST_F(ImportTextureTest, NonDdsFileIsEncodedInFullBeforeItIsRefused)
+{
+    std::vector<std::uint8_t> notATexture = NumberedBytes(30'000);
+    notATexture[0] = 'D';
+    notATexture[1] = 'D';
+    notATexture[2] = 'S';
+    notATexture[3] = '_';
+    WriteBytes(folder / "photo.dds", notATexture);
+    RecordingHost host(folder.Path().string());
+    host.statuses.push_back("earlier.lvl created.");
+
+    ImportFile::ImportTexture(folder / "photo.dds", host);
+
+    EXPECT_EQ(ImportFile::HexText.size(), 60'000u);
+    EXPECT_EQ(host.calls.back(), "message Not a supported DDS File");
+    EXPECT_EQ(host.values.back(), 30'000u);
+    EXPECT_EQ(host.statuses.size(), 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+TEST_F(ImportTextureTest, TruncatedHeaderAndOversizedTexturesAreRefusedWithoutWriting)
+{
+    std::vector<std::uint8_t> truncated = BuildDds({256, 256, 1, "DXT1", {}});
+    truncated.resize(127);
+    WriteBytes(folder / "truncated.dds", truncated);
+
+    struct Oversized {
+        DdsImage texture;
+        bool refused;
+    };
+    const Oversized cases[] = {
+        {{65'536, 32'768, 1, "", {}}, true},             // 2^32 bytes of two-byte pixels
+        {{0xFFFFFFFF, 0xFFFFFFFF, 1, "", {}}, true},      // a product that no doubling survives
+        {{65'536, 65'536, 0, "DXT1", {}}, true},          // 2^31 is out of range even with no levels
+        {{1, 2'147'483'648, 0, "DXT3", {}}, true},
+        {{1, 2'147'483'647, 0, "DXT3", {}}, false},       // no levels: nothing to add 24 to
+        {{1, 2'147'483'624, 1, "DXT3", {}}, true},        // the level's length would pass 2^31 - 1
+        {{1, 2'147'483'623, 1, "DXT3", {}}, false},
+    };
+    for (const Oversized& oversized : cases) {
+        WriteBytes(folder / "big.dds", BuildDds(oversized.texture));
+        RecordingHost host(folder.Path().string());
+        ImportFile::ImportTexture(folder / "big.dds", host);
+        EXPECT_EQ(host.messages.size(), oversized.refused ? 1u : 0u) << oversized.texture.width << " × "
+                                                                     << oversized.texture.height;
+        EXPECT_EQ(std::filesystem::exists(folder / "big.lvl"), !oversized.refused);
+        std::filesystem::remove(folder / "big.lvl");
+    }
+
+    RecordingHost host(folder.Path().string());
+    ImportFile::ImportTexture(folder / "truncated.dds", host);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Not a supported DDS File"});
+    EXPECT_TRUE(host.statuses.empty());
+    EXPECT_FALSE(std::filesystem::exists(folder / "truncated.lvl"));
+}
+
+TEST_F(ImportTextureTest, BaseNameIsTheFileNameUpToItsFirstDot)
+{
+    std::filesystem::create_directory(folder.Path() / "pack.v2");
+    const std::string names[] = {"grass.final.dds", "pack.v2/stone.dds", ".dds", "rock.DDS.bak"};
+    const std::string levelFiles[] = {"grass.lvl", "stone.lvl", ".lvl", "rock.lvl"};
+    for (std::size_t index = 0; index < std::size(names); ++index) {
+        WriteBytes(folder / names[index], BuildDds({4, 4, 1, "DXT1", NumberedBytes(8)}));
+        RecordingHost host(folder.Path().string());
+        ImportFile::ImportTexture(folder / names[index], host);
+        EXPECT_TRUE(std::filesystem::exists(folder / levelFiles[index])) << names[index];
+        EXPECT_EQ(host.statuses, std::vector<std::string>{levelFiles[index] + " created."});
+    }
+}
+
+TEST_F(ImportTextureTest, UnreadableSourceNamesTheFileAndTheReason)
+{
+    RecordingHost host(folder.Path().string());
+    const std::string missing = folder / "missing.dds";
+    try {
+        ImportFile::ImportTexture(missing, host);
+        FAIL() << "a missing file was converted";
+    } catch (const ConversionError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot read " + missing + ": No such file or directory");
+    }
+    EXPECT_THROW(ImportFile::ImportTexture(folder.Path().string(), host), ConversionError);
+    EXPECT_TRUE(host.calls.empty());
+}
+
+// A front end that lets events through must not be able to start a second
+// conversion over the state of the running one.
+class ReenteringHost : public RecordingHost {
+public:
+    using RecordingHost::RecordingHost;
+    void ProcessEvents() override
+    {
+        try {
+            ImportFile::ImportTexture(nestedPath, *this);
+        } catch (const ConversionError& error) {
+            nestedFailure = error.what();
+        }
+    }
+    std::string nestedPath;
+    std::string nestedFailure;
+};
+
+TEST_F(ImportTextureTest, ConversionStartedFromInsideAnotherIsRefused)
+{
+    WriteBytes(folder / "outer.dds", BuildDds({128, 128, 1, "", NumberedBytes(32'768)}));
+    WriteBytes(folder / "inner.dds", BuildDds({4, 4, 1, "", NumberedBytes(32)}));
+    ReenteringHost host(folder.Path().string());
+    host.nestedPath = folder / "inner.dds";
+
+    ImportFile::ImportTexture(folder / "outer.dds", host);
+
+    EXPECT_EQ(host.nestedFailure, "Another texture is being converted");
+    EXPECT_EQ(host.statuses, std::vector<std::string>{"outer.lvl created."});
+    EXPECT_EQ(ReadLevelFile(ReadBytes(folder / "outer.lvl"), 32'768).value()[0].data, NumberedBytes(32'768));
+    EXPECT_FALSE(std::filesystem::exists(folder / "inner.lvl"));
+}
+
+}  // namespace

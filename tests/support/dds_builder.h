@@ -1,0 +1,52 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Builds DDS files for tests and benchmarks: the fields the converter reads
+// are set as asked, everything else in the 128-byte header is zero.
+struct DdsImage {
+    std::uint32_t width = 4;
+    std::uint32_t height = 4;
+    std::uint32_t mipCount = 1;  // the whole 32-bit field; only its low byte counts
+    std::string fourCc;          // "DXT1", "DXT3", ...; empty for uncompressed
+    std::vector<std::uint8_t> pixelData;
+};
+
+inline void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value)
+{
+    for (int index = 0; index < 4; ++index) {
+        bytes[offset + index] = static_cast<std::uint8_t>(value >> (8 * index));
+    }
+}
+
+inline std::vector<std::uint8_t> BuildDds(const DdsImage& image)
+{
+    std::vector<std::uint8_t> bytes(128 + image.pixelData.size(), 0);
+    bytes[0] = 'D';
+    bytes[1] = 'D';
+    bytes[2] = 'S';
+    bytes[3] = ' ';
+    PutLittleEndian(bytes, 4, 124);
+    PutLittleEndian(bytes, 12, image.height);
+    PutLittleEndian(bytes, 16, image.width);
+    PutLittleEndian(bytes, 28, image.mipCount);
+    PutLittleEndian(bytes, 76, 32);
+    for (std::size_t index = 0; index < image.fourCc.size() && index < 4; ++index) {
+        bytes[84 + index] = static_cast<std::uint8_t>(image.fourCc[index]);
+    }
+    std::copy(image.pixelData.begin(), image.pixelData.end(), bytes.begin() + 128);
+    return bytes;
+}
+
+// Pixel data whose every byte tells its position: byte k holds k mod 251.
+inline std::vector<std::uint8_t> NumberedBytes(std::size_t count)
+{
+    std::vector<std::uint8_t> bytes(count);
+    for (std::size_t index = 0; index < count; ++index) {
+        bytes[index] = static_cast<std::uint8_t>(index % 251);
+    }
+    return bytes;
+}

@@ -1,0 +1,67 @@
+#include "conversion_jobs.h"
+
+#include <filesystem>
+#include <set>
+
+#include "file_pattern.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kTexturePattern = "*.dds*";
+
+class JobCollector {
+public:
+    explicit JobCollector(const Options& options) : options_(options) {}
+
+    void AddPath(const std::string& argument)
+    {
+        std::error_code error;
+        if (fs::is_directory(argument, error)) {
+            AddDirectory(fs::path(argument), fs::path(options_.outputDirectory.value_or(argument)));
+            return;
+        }
+        // Anything else is handed to the converter, which names what is wrong with it.
+        fs::path outputDirectory = options_.outputDirectory.value_or(fs::path(argument).parent_path().string());
+        list_.jobs.push_back({argument, outputDirectory.empty() ? "." : outputDirectory.string()});
+    }
+
+    JobList Take() { return std::move(list_); }
+
+private:
+    void AddDirectory(const fs::path& directory, const fs::path& outputDirectory)
+    {
+        try {
+            // A link back up the tree would otherwise be walked without end.
+            if (!visited_.insert(fs::canonical(directory)).second) {
+                return;
+            }
+            for (const std::string& name : FilePattern::ListMatchingFiles(directory.string(), kTexturePattern)) {
+                list_.jobs.push_back({(directory / name).string(), outputDirectory.string()});
+            }
+            if (options_.recursive) {
+                for (const std::string& name : FilePattern::ListSubdirectories(directory.string())) {
+                    AddDirectory(directory / name, outputDirectory / name);
+                }
+            }
+        } catch (const fs::filesystem_error& failure) {
+            list_.failures.push_back(directory.string() + ": " + failure.code().message());
+        }
+    }
+
+    const Options& options_;
+    JobList list_;
+    std::set<fs::path> visited_;
+};
+
+}  // namespace
+
+JobList CollectJobs(const Options& options)
+{
+    JobCollector collector(options);
+    for (const std::string& path : options.paths) {
+        collector.AddPath(path);
+    }
+    return collector.Take();
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, only
+# those that are missing, then configures and builds into build/ (the build
+# is incremental: a second run rebuilds nothing that is up to date).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth)
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if ((${#missing[@]} > 0)); then
+    echo "Installing ${missing[*]}"
+    as_root=()
+    [[ $(id -u) -eq 0 ]] || as_root=(sudo)
+    "${as_root[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=${TORVANE_BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" > /dev/null
+cmake --build "$build_dir" -j "$(nproc)"

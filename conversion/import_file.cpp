@@ -172,7 +172,9 @@ void ConvertLoadedTexture(const std::string& path, ConversionHost& host)
         return;
     }
     auto [levelHex, consumed] = BuildLevelHex(*levels, kHeaderCharacters);
-    HexText.erase(0, consumed);  // what the levels did not take stays behind
+    // What the levels did not take stays behind, without the room the whole text needed.
+    HexText.erase(0, consumed);
+    HexText.shrink_to_fit();
 
     SaveFile::WriteLevelFile(levelHex, LevelBaseName(path), host);
 }
@@ -198,7 +200,9 @@ void LoadSource(const std::string& path)
     }
     std::rewind(file.get());
 
-    SourceBytes = {};  // let go of the previous texture before sizing for this one
+    // Let go of the previous texture before sizing for this one (assigning {}
+    // would keep its capacity).
+    SourceBytes = std::vector<std::uint8_t>();
     SourceBytes.resize(static_cast<std::size_t>(length));
     const std::size_t read = std::fread(SourceBytes.data(), 1, SourceBytes.size(), file.get());
     if (std::ferror(file.get())) {
@@ -211,7 +215,7 @@ void LoadSource(const std::string& path)
 void EncodeHex(ConversionHost& host)
 {
     const std::size_t length = SourceBytes.size();
-    HexText = {};
+    HexText = std::string();  // released first, so the old text and the new one are never held together
     HexText.resize(2 * length);
     host.SetProgressMaximum(static_cast<float>(length));
 

@@ -115,6 +115,16 @@ TEST_F(ImportTextureTest, OnlyTheLowByteOfTheMipmapCountCounts)
     EXPECT_EQ(Convert({4, 4, 265, "DXT1", {}}).records.size(), 9u);
 }
 
+TEST_F(ImportTextureTest, ModuleStateKeepsOnlyTheLastTextureAndItsLeftoverData)
+{
+    Convert({512, 512, 1, "", NumberedBytes(524'288)});
+    Convert({4, 4, 1, "", NumberedBytes(40)});
+    // Eight bytes more than the level took; a larger earlier texture's room is let go.
+    EXPECT_EQ(ImportFile::SourceBytes.capacity(), 168u);
+    EXPECT_EQ(ImportFile::HexText, "2021222324252627");
+    EXPECT_LT(ImportFile::HexText.capacity(), 1'000u);
+}
+
 TEST_F(ImportTextureTest, NoLevelsStillCreatesAnEmptyFileAndReportsIt)
 {
     const Conversion conversion = Convert({64, 64, 0, "DXT1", NumberedBytes(100)});

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dds_builder.h"
+#include "level_file_reader.h"
+#include "run_program.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::uint8_t> kTexture = BuildDds({8, 8, 4, "DXT1", NumberedBytes(32 + 8 + 8 + 8)});
+
+class TorvaneConvertTest : public testing::Test {
+protected:
+    ProgramRun Run(const std::vector<std::string>& arguments)
+    {
+        return RunProgram(TORVANE_CONVERT, arguments, folder.Path());
+    }
+
+    void AddTexture(const std::string& name) const
+    {
+        fs::create_directories((folder.Path() / name).parent_path());
+        WriteBytes(folder / name, kTexture);
+    }
+
+    TempDir folder;
+};
+
+TEST_F(TorvaneConvertTest, DirectoryConvertsMatchingFilesInNameOrderAndGoesOnPastFailures)
+{
+    for (const char* name : {"textures/b.dds", "textures/A.DDS", "textures/c.dds.bak", "textures/sub/d.dds"}) {
+        AddTexture(name);
+    }
+    WriteBytes(folder / "textures/notes.dds.txt", {'h', 'i'});
+    WriteBytes(folder / "textures/readme.txt", {'h', 'i'});
+
+    const ProgramRun run = Run({"textures"});
+
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "A.lvl created.\nb.lvl created.\nc.lvl created.\n");
+    EXPECT_EQ(run.err, "textures/notes.dds.txt: Not a supported DDS File\n");
+    EXPECT_EQ(ReadLevelFile(ReadBytes(folder / "textures/b.lvl"), 56).value().size(), 4u);
+    EXPECT_FALSE(fs::exists(folder / "textures/readme.lvl"));
+    EXPECT_FALSE(fs::exists(folder / "textures/notes.lvl"));
+    EXPECT_FALSE(fs::exists(folder / "textures/sub/d.lvl"));
+}
+
+TEST_F(TorvaneConvertTest, RecursiveOutputKeepsTheFolderTreeSoSameNamesNeverCollide)
+{
+    AddTexture("mod/stone/grass.dds");
+    AddTexture("mod/wood/grass.dds");
+    AddTexture("mod/top.dds");
+    WriteBytes(folder / "mod/wood/empty.dds", {});
+
+    const ProgramRun run = Run({"--recursive", "--output-dir", "out", "mod"});
+
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "top.lvl created.\ngrass.lvl created.\ngrass.lvl created.\n");
+    EXPECT_EQ(run.err, "mod/wood/empty.dds: Not a supported DDS File\n");
+    for (const char* level : {"out/top.lvl", "out/stone/grass.lvl", "out/wood/grass.lvl"}) {
+        EXPECT_TRUE(fs::exists(folder / level)) << level;
+    }
+    EXPECT_FALSE(fs::exists(folder / "mod/top.lvl"));
+}
+
+TEST_F(TorvaneConvertTest, FilesGoBesideTheirSourceOrIntoTheOutputDirectory)
+{
+    AddTexture("a/grass.final.dds");
+    AddTexture("rock.dds");
+
+    EXPECT_EQ(Run({"a/grass.final.dds", "rock.dds"}).out, "grass.lvl created.\nrock.lvl created.\n");
+    EXPECT_TRUE(fs::exists(folder / "a/grass.lvl"));
+    EXPECT_TRUE(fs::exists(folder / "rock.lvl"));
+
+    EXPECT_EQ(Run({"--output-dir=made/here", "rock.dds"}).exitStatus, 0);
+    EXPECT_EQ(ReadBytes(folder / "made/here/rock.lvl"), ReadBytes(folder / "rock.lvl"));
+}
+
+TEST_F(TorvaneConvertTest, UnreadableSourcesAndUnwritableOutputsFailWithTheirReason)
+{
+    AddTexture("rock.dds");
+    WriteBytes(folder / "plain-file", {});
+
+    const ProgramRun missing = Run({"missing.dds", "rock.dds"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.err, "missing.dds: Cannot read missing.dds: No such file or directory\n");
+    EXPECT_EQ(missing.out, "rock.lvl created.\n");
+
+    const ProgramRun unwritable = Run({"-o", "plain-file", "rock.dds"});
+    EXPECT_EQ(unwritable.exitStatus, 1);
+    EXPECT_EQ(unwritable.err, "rock.dds: Cannot write plain-file/rock.lvl: Not a directory\n");
+    EXPECT_EQ(unwritable.out, "");
+}
+
+TEST_F(TorvaneConvertTest, UsageErrorsExitWithTwoAndHelpAndVersionWithZero)
+{
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, {"--bogus", "a.dds"}, {"a.dds", "--output-dir"}, {"--output-dir=", "a.dds"}}) {
+        const ProgramRun run = Run(arguments);
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_NE(run.err.find("Try 'torvane-convert --help'"), std::string::npos);
+        EXPECT_EQ(run.out, "");
+    }
+    const ProgramRun help = Run({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.out.rfind("Usage: torvane-convert", 0), 0u);
+    const ProgramRun version = Run({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out.rfind("torvane-convert ", 0), 0u);
+    // A file named like an option is still reachable after "--".
+    AddTexture("-odd.dds");
+    EXPECT_EQ(Run({"--", "-odd.dds"}).out, "-odd.lvl created.\n");
+}
+
+}  // namespace

@@ -35,7 +35,12 @@ std::optional<std::string> ReadDirectory(const std::string& path)
     if (!file) {
         return std::nullopt;
     }
-    const std::string contents{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string contents;
+    try {
+        contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;  // a read error, such as a directory of that name
+    }
     if (file.bad() || contents.empty()) {
         return std::nullopt;
     }

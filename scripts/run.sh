@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and converts a small generated texture with the
-# command-line converter.
+# Sets up, builds and opens the window (it needs a display: without one, run
+# this script under xvfb-run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-
-demo=$(mktemp -d)
-trap 'rm -rf "$demo"' EXIT
-build/tests/make-sample-texture "$demo/sample.dds"
-build/cli/torvane-convert "$demo/sample.dds"
-ls -l "$demo"
+exec build/ui/torvane "$@"

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dds_builder.h"
+#include "directory_list.h"
+#include "drive_list.h"
+#include "file_list.h"
+#include "main_form.h"
+#include "temp_dir.h"
+
+inline QString Q(const std::filesystem::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+inline std::vector<std::uint8_t> Bytes(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+inline QStringList Entries(const QListWidget* list)
+{
+    QStringList entries;
+    for (int row = 0; row < list->count(); ++row) {
+        entries << list->item(row)->text();
+    }
+    return entries;
+}
+
+// A main window started in a scratch tree: `program` holds the preference
+// file, `work` is the working directory, `textures` a folder to browse to.
+// Message boxes are recorded, never shown.
+class FormTest : public ::testing::Test {
+protected:
+    FormTest()
+    {
+        std::filesystem::create_directories(program);
+        std::filesystem::create_directories(work);
+        std::filesystem::create_directories(textures);
+        previousDirectory_ = QDir::currentPath();
+        QDir::setCurrent(Q(work));
+    }
+    ~FormTest() override
+    {
+        form.reset();
+        QDir::setCurrent(previousDirectory_);
+    }
+
+    void Start(bool show = true)
+    {
+        form = std::make_unique<MainForm>(Q(program));
+        form->SetMessagePresenter([this](const QString& text) { messages << text; });
+        if (show) {
+            form->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        }
+    }
+
+    void StartOnTextures()
+    {
+        WriteBytes(preferenceFile, Bytes(textures.string() + "\r\n"));
+        Start();
+    }
+
+    template <typename Control>
+    Control* Find(const char* name) const
+    {
+        auto* control = form->findChild<Control*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    DriveList* Drive1() const { return Find<DriveList>("Drive1"); }
+    DirectoryList* Dir1() const { return Find<DirectoryList>("Dir1"); }
+    DirectoryList* Dir2() const { return Find<DirectoryList>("Dir2"); }
+    FileList* File1() const { return Find<FileList>("File1"); }
+    FileList* File2() const { return Find<FileList>("File2"); }
+    QPlainTextEdit* Text1() const { return Find<QPlainTextEdit>("Text1"); }
+    QProgressBar* PB1() const { return Find<QProgressBar>("PB1"); }
+
+    void ClickEntry(QListWidget* list, int row) const
+    {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+
+    TempDir temp;
+    const std::filesystem::path program = temp.Path() / "program";
+    const std::filesystem::path work = temp.Path() / "work";
+    const std::filesystem::path textures = temp.Path() / "textures";
+    const std::filesystem::path preferenceFile = program / "torvanepref.ini";
+    std::unique_ptr<MainForm> form;
+    QStringList messages;
+
+private:
+    QString previousDirectory_;
+};

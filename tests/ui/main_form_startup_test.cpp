@@ -1,0 +1,108 @@
+// Start-up and close: the remembered texture directory.
+#include "form_fixture.h"
+
+namespace {
+
+const std::vector<std::uint8_t> kDefaultFile = {0x43, 0x3A, 0x0D, 0x0A};
+
+using StartUpTest = FormTest;
+
+TEST_F(StartUpTest, FirstStartWritesTheDefaultAndShowsTheWorkingDirectory)
+{
+    WriteBytes(work / "a.dds", {1});
+    WriteBytes(work / "b.lvl", {1});
+    Start();
+
+    EXPECT_EQ(ReadBytes(preferenceFile), kDefaultFile);
+    EXPECT_EQ(Dir2()->Path(), Q(work));
+    EXPECT_EQ(Entries(File2()), QStringList{"a.dds"});
+    EXPECT_EQ(Dir1()->Path(), Q(work));
+    EXPECT_EQ(Entries(File1()), QStringList{"b.lvl"});
+    EXPECT_EQ(Drive1()->Drive(), DriveList::DriveOf(Q(work)));
+    EXPECT_TRUE(Text1()->toPlainText().isEmpty());
+    EXPECT_EQ(PB1()->value(), 0);
+    EXPECT_EQ(PB1()->maximum(), 100);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(StartUpTest, OnlyTheFirstFieldOfTheFileCountsAndWhatIsRefusedIsReset)
+{
+    const std::filesystem::path withComma = temp.Path() / "mods,old";
+    std::filesystem::create_directories(withComma);
+    const std::string texturesText = textures.string();
+    struct Case {
+        std::string contents;
+        std::filesystem::path shown;
+        bool reset;
+    };
+    const std::vector<Case> cases = {
+        {texturesText + "\r\n", textures, false},
+        {std::string("  ").append(texturesText).append(",old\r\n"), textures, false},
+        {texturesText + "\r\nsecond line\r\nthird", textures, false},
+        {std::string("\"").append(withComma.string()).append("\"\r\n"), withComma, false},
+        {"C:\r\n", work, false},
+        {withComma.string() + "\r\n", work, true},  // read up to the comma: no such directory
+        {(temp.Path() / "deleted").string() + "\r\n", work, true},
+        {(textures / "a.dds").string() + "\r\n", work, true},  // a file, not a directory
+        {"", work, true},
+    };
+    WriteBytes(textures / "a.dds", {1});
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.contents);
+        WriteBytes(preferenceFile, Bytes(test.contents));
+        Start(false);
+        EXPECT_EQ(Dir2()->Path(), Q(test.shown));
+        EXPECT_EQ(File2()->Directory(), Q(test.shown));
+        EXPECT_EQ(ReadBytes(preferenceFile), test.reset ? kDefaultFile : Bytes(test.contents));
+        EXPECT_TRUE(messages.isEmpty());
+        form.reset();
+    }
+}
+
+TEST_F(StartUpTest, AFailedResetComesUpQuietlyWithoutLooping)
+{
+    // The file cannot be written: no reset, the working directory.
+    std::filesystem::remove(program);
+    Start(false);
+    EXPECT_EQ(Dir2()->Path(), Q(work));
+    EXPECT_FALSE(std::filesystem::exists(preferenceFile));
+    form.reset();
+
+    // A directory in the file's place can be neither read nor replaced.
+    std::filesystem::create_directories(preferenceFile);
+    Start(false);
+    EXPECT_EQ(Dir2()->Path(), Q(work));
+    EXPECT_TRUE(std::filesystem::is_directory(preferenceFile));
+    form.reset();
+    std::filesystem::remove(preferenceFile);
+
+    // "C:" is refused as well: the working directory has gone.
+    std::filesystem::remove(work);
+    Start(false);
+    EXPECT_EQ(Dir2()->Path(), QDir::rootPath());
+    EXPECT_EQ(File2()->Directory(), QDir::rootPath());
+    EXPECT_EQ(ReadBytes(preferenceFile), kDefaultFile);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(StartUpTest, CloseReplacesTheFileWithDir2sPath)
+{
+    WriteBytes(preferenceFile, Bytes(textures.string() + ",old\r\nsecond line\r\n"));
+    Start();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadBytes(preferenceFile), Bytes(textures.string() + "\r\n"));
+
+    Start();
+    ASSERT_TRUE(Dir2()->SetPath(Q(work)));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadBytes(preferenceFile), Bytes(work.string() + "\r\n"));
+
+    // A file that cannot be written does not keep the window open.
+    Start();
+    std::filesystem::remove_all(program);
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+}  // namespace

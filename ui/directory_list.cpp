@@ -1,0 +1,121 @@
+#include "directory_list.h"
+
+#include <QKeyEvent>
+#include <QStyle>
+
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "file_pattern.h"
+#include "path_names.h"
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+}  // namespace
+
+DirectoryList::DirectoryList(QWidget* parent) : QTreeWidget(parent)
+{
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);  // the tree is a path, not something to fold
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(true);
+    setIndentation(10);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { Open(item); });
+}
+
+QString DirectoryList::Path() const
+{
+    return FromFileSystemPath(path_.string());
+}
+
+bool DirectoryList::SetPath(const QString& text, QString* failure)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path target;
+    if (text.isEmpty()) {
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    } else {
+        target = fs::absolute(ToFileSystemPath(text), error).lexically_normal();
+        if (!target.has_filename() && target.has_relative_path()) {
+            target = target.parent_path();  // no trailing separator except at a root
+        }
+    }
+    if (!error && !fs::is_directory(target, error) && !error) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    std::vector<std::string> subdirectories;
+    if (!error) {
+        try {
+            subdirectories = FilePattern::ListSubdirectories(target.string());
+        } catch (const fs::filesystem_error& listingError) {
+            error = listingError.code();
+        }
+    }
+    if (error) {
+        if (failure != nullptr) {
+            *failure = DirectoryFailureText(target.empty() ? text : FromFileSystemPath(target.string()), error);
+        }
+        return false;
+    }
+
+    clear();
+    fs::path walked = target.root_path();
+    QTreeWidgetItem* current = AddEntry(nullptr, FromFileSystemPath(walked.string()), walked, true);
+    for (const fs::path& part : target.relative_path()) {
+        walked /= part;
+        current = AddEntry(current, FromFileSystemPath(part.string()), walked, true);
+    }
+    for (const std::string& name : subdirectories) {
+        AddEntry(current, FromFileSystemPath(name), target / name, false);
+    }
+    expandAll();
+    setCurrentItem(current);
+    scrollToItem(current);
+
+    const bool changed = target != path_;
+    path_ = std::move(target);
+    if (changed) {
+        emit PathChanged();
+    }
+    return true;
+}
+
+void DirectoryList::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem() != nullptr) {
+        Open(currentItem());
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void DirectoryList::drawBranches(QPainter*, const QRect&, const QModelIndex&) const
+{
+    // Indentation alone shows the path; there is nothing to fold.
+}
+
+void DirectoryList::Open(QTreeWidgetItem* item)
+{
+    QString failure;
+    if (!SetPath(item->data(0, kPathRole).toString(), &failure)) {
+        emit OpenFailed(failure);
+    }
+}
+
+QTreeWidgetItem* DirectoryList::AddEntry(QTreeWidgetItem* parent, const QString& text,
+                                         const std::filesystem::path& path, bool open)
+{
+    auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    item->setText(0, text);
+    item->setData(0, kPathRole, FromFileSystemPath(path.string()));
+    item->setIcon(0, style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirIcon));
+    return item;
+}

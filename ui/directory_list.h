@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+// A directory browser: the current directory under its ancestors, indented as
+// a path down from the root, with its subdirectories one step further in.
+// Opening an entry (double click, or Enter) moves there.
+class DirectoryList : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    explicit DirectoryList(QWidget* parent = nullptr);
+
+    // The current directory; it ends in a separator only at a root. Empty
+    // until a path has been set.
+    QString Path() const;
+
+    // Moves to the directory that `text` names (a relative text is taken from
+    // the working directory). When it names nothing that can be listed, the
+    // list stays as it was, `failure` receives a text naming the path and the
+    // reason, and the result is false.
+    bool SetPath(const QString& text, QString* failure = nullptr);
+
+signals:
+    // The current directory is another one now.
+    void PathChanged();
+    // The user opened an entry that cannot be shown (it vanished, say).
+    void OpenFailed(const QString& message);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+
+private:
+    void Open(QTreeWidgetItem* item);
+    QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const QString& text, const std::filesystem::path& path,
+                              bool open);
+
+    std::filesystem::path path_;
+};

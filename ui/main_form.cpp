@@ -1,0 +1,362 @@
+#include "main_form.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <filesystem>
+#include <initializer_list>
+#include <limits>
+
+#include "courier_new.h"
+#include "directory_list.h"
+#include "drive_list.h"
+#include "file_list.h"
+#include "import_file.h"
+#include "path_names.h"
+#include "path_text.h"
+#include "preference_file.h"
+
+namespace {
+
+constexpr int kClientWidth = 738;
+constexpr int kClientHeight = 489;
+constexpr qint64 kEventIntervalMs = 15;
+
+// The stored default "C:" names drive C's current directory; without drive
+// letters that is the working directory. The file itself keeps the text.
+QString ResolveStoredDirectory(const QString& text)
+{
+#ifdef _WIN32
+    return text;
+#else
+    const auto defaultText = QLatin1StringView(PreferenceFile::kDefaultDirectory.data(),
+                                               static_cast<qsizetype>(PreferenceFile::kDefaultDirectory.size()));
+    return text.compare(defaultText, Qt::CaseInsensitive) == 0 ? QDir::currentPath() : text;
+#endif
+}
+
+QString FailureText(const std::exception& failure)
+{
+    if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&failure)) {
+        return QStringLiteral("Cannot use %1: %2")
+            .arg(FromFileSystemPath(fileSystem->path1().string()), QString::fromLocal8Bit(fileSystem->code().message()));
+    }
+    return QString::fromLocal8Bit(failure.what());
+}
+
+}  // namespace
+
+MainForm::MainForm(const QString& preferenceDirectory, QWidget* parent)
+    : QMainWindow(parent), preferenceDirectory_(preferenceDirectory)
+{
+    presenter_ = [this](const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    setWindowTitle(QStringLiteral("Torvane by Quorrin"));
+    CreateControls();
+    CreateMenus();
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    LoadForm();
+}
+
+void MainForm::CreateControls()
+{
+    // Fixed positions, as drawn; resizing the window moves nothing.
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    const QFont labelFont = CourierNew(9.75, QFont::Bold);
+    const QFont directoryFont = CourierNew(8.25, QFont::Normal);
+
+    Label1 = new QLabel(QStringLiteral("Target lvl File:"), client);
+    Label1->setGeometry(8, 0, 137, 17);
+    Label1->setFont(labelFont);
+    Label1->setWordWrap(true);
+
+    Dir1 = new DirectoryList(client);
+    Dir1->setGeometry(8, 24, 193, 214);
+    Dir1->setFont(directoryFont);
+    Dir1->SetPath(QDir::currentPath());
+
+    File1 = new FileList(QStringLiteral("*.lvl*"), client);
+    File1->setGeometry(8, 248, 193, 201);
+
+    Dir2 = new DirectoryList(client);
+    Dir2->setGeometry(536, 48, 193, 182);
+    Dir2->setFont(directoryFont);
+
+    File2 = new FileList(QStringLiteral("*.dds*"), client);
+    File2->setGeometry(536, 248, 193, 201);
+
+    Text1 = new QPlainTextEdit(client);
+    Text1->setGeometry(208, 248, 321, 201);
+    Text1->setReadOnly(true);
+    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    PB1 = new QProgressBar(client);
+    PB1->setGeometry(8, 456, 721, 25);
+    PB1->setRange(0, 100);
+    PB1->setValue(0);
+    PB1->setTextVisible(false);
+    PB1->setFocusPolicy(Qt::NoFocus);
+
+    Label2 = new QLabel(QStringLiteral("Edited lvl File:"), client);
+    Label2->setGeometry(536, 0, 137, 17);
+    Label2->setFont(labelFont);
+    Label2->setWordWrap(true);
+
+    Drive1 = new DriveList(client);
+    Drive1->setGeometry(536, 24, 193, 21);
+
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    File1->setObjectName(QStringLiteral("File1"));
+    Dir2->setObjectName(QStringLiteral("Dir2"));
+    File2->setObjectName(QStringLiteral("File2"));
+    Text1->setObjectName(QStringLiteral("Text1"));
+    PB1->setObjectName(QStringLiteral("PB1"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+
+    setTabOrder(Dir1, File1);
+    setTabOrder(File1, Dir2);
+    setTabOrder(Dir2, File2);
+    setTabOrder(File2, Text1);
+    setTabOrder(Text1, Drive1);
+
+    connect(Drive1, &DriveList::DriveChanged, this, &MainForm::FollowDrive);
+    connect(Dir1, &DirectoryList::PathChanged, this, &MainForm::FollowDir1);
+    connect(Dir2, &DirectoryList::PathChanged, this, &MainForm::FollowDir2);
+    connect(File2, &FileList::Clicked, this, &MainForm::ConvertSelectedTexture);
+    connect(Dir1, &DirectoryList::OpenFailed, this, &MainForm::ReportFailure);
+    connect(Dir2, &DirectoryList::OpenFailed, this, &MainForm::ReportFailure);
+}
+
+void MainForm::CreateMenus()
+{
+    // "File" has no items: choosing it does nothing.
+    QAction* file = menuBar()->addAction(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("File"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->menuAction()->setObjectName(QStringLiteral("Help"));
+    QAction* about = help->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("About"));
+    connect(about, &QAction::triggered, this, &MainForm::ShowAboutWindow);
+}
+
+void MainForm::ShowAboutWindow() {}
+
+void MainForm::LoadForm()
+{
+    // Nothing is reported while the window comes up: a directory that cannot
+    // be shown is dealt with by SetDirectories.
+    const QScopedValueRollback<bool> loading(loading_, true);
+    SetDirectories();
+    File1->SetDirectory(Dir1->Path());
+    File2->SetDirectory(Dir2->Path());
+}
+
+void MainForm::SetDirectories()
+{
+    const std::string file = PreferenceFilePath();
+    if (const auto stored = PreferenceFile::ReadDirectory(file)) {
+        if (Dir2->SetPath(ResolveStoredDirectory(FromFileSystemPath(*stored)))) {
+            return;
+        }
+    }
+    // Nothing usable is remembered: reset the file and load again from it.
+    // The reset runs once; when the file cannot be written or its default is
+    // refused too, the window settles quietly on the working directory (or
+    // the root, should that have gone).
+    if (!resetting_ && PreferenceFile::WriteDirectory(file, PreferenceFile::kDefaultDirectory)) {
+        const QScopedValueRollback<bool> resetting(resetting_, true);
+        LoadForm();
+        return;
+    }
+    if (!Dir2->SetPath(QDir::currentPath())) {
+        Dir2->SetPath(QDir::rootPath());
+    }
+}
+
+void MainForm::SaveDirectories()
+{
+    // A failure only loses the remembered directory. It is not reported: a
+    // program installed where its user may not write would complain at
+    // every close.
+    static_cast<void>(PreferenceFile::WriteDirectory(PreferenceFilePath(), ToFileSystemPath(Dir2->Path())));
+}
+
+std::string MainForm::PreferenceFilePath() const
+{
+    return PreferenceFile::PathIn(ToFileSystemPath(preferenceDirectory_));
+}
+
+void MainForm::SetMessagePresenter(MessagePresenter presenter)
+{
+    presenter_ = std::move(presenter);
+}
+
+void MainForm::FollowDrive()
+{
+    QString failure;
+    if (!Dir2->SetPath(Drive1->Drive(), &failure)) {
+        ReportFailure(failure);
+    }
+}
+
+void MainForm::FollowDir1()
+{
+    QString failure;
+    if (!File1->SetDirectory(Dir1->Path(), &failure)) {
+        ReportFailure(failure);
+    }
+}
+
+void MainForm::FollowDir2()
+{
+    QString failure;
+    if (!File2->SetDirectory(Dir2->Path(), &failure)) {
+        ReportFailure(failure);
+    }
+}
+
+void MainForm::ConvertSelectedTexture()
+{
+    const int index = File2->SelectedIndex();
+    if (index < 0 || converting_) {
+        return;
+    }
+    const std::string path = JoinPath(ToFileSystemPath(Dir2->Path()), ToFileSystemPath(File2->item(index)->text()));
+
+    QString failure;
+    converting_ = true;
+    eventClock_.invalidate();
+    try {
+        ImportFile::ImportTexture(path, *this);
+    } catch (const std::exception& error) {
+        failure = FailureText(error);
+    }
+    converting_ = false;
+    UnlockTextureColumn();
+
+    if (!failure.isEmpty()) {
+        ReportFailure(failure);
+    }
+    if (closeDeferred_) {
+        closeDeferred_ = false;
+        close();
+    }
+}
+
+void MainForm::ReportFailure(const QString& text)
+{
+    if (!loading_) {
+        presenter_(text);
+    }
+}
+
+void MainForm::closeEvent(QCloseEvent* event)
+{
+    // A close during a conversion waits for it: the level file is written,
+    // then the directory stored and the window closed.
+    if (converting_) {
+        closeDeferred_ = true;
+        event->ignore();
+        return;
+    }
+    SaveDirectories();
+    event->accept();
+}
+
+void MainForm::SetProgressMaximum(float maximum)
+{
+    progressMaximum_ = std::isfinite(maximum) && maximum > 0 ? static_cast<double>(maximum) : 0.0;
+    // The bar counts in int; a larger maximum is scaled down to fit. An
+    // empty range would make the bar a busy animation, so a maximum of 0
+    // keeps one step and shows it empty.
+    const double steps = std::min(std::round(progressMaximum_), double{std::numeric_limits<int>::max()});
+    PB1->setRange(0, std::max(1, static_cast<int>(steps)));
+    ShowProgress();
+}
+
+void MainForm::SetProgressValue(std::uint64_t value)
+{
+    progressValue_ = value;
+    ShowProgress();
+}
+
+void MainForm::ShowProgress()
+{
+    const double share =
+        progressMaximum_ > 0 ? std::min(static_cast<double>(progressValue_), progressMaximum_) / progressMaximum_ : 0.0;
+    PB1->setValue(static_cast<int>(std::llround(share * PB1->maximum())));
+}
+
+void MainForm::ProcessEvents()
+{
+    LockTextureColumn();
+    // Pieces of a large texture arrive far faster than a screen refreshes;
+    // handling events for each of them would only slow the conversion down.
+    if (eventClock_.isValid() && eventClock_.elapsed() < kEventIntervalMs) {
+        return;
+    }
+    eventClock_.start();
+    QCoreApplication::processEvents();
+}
+
+void MainForm::ShowMessage(const std::string& text)
+{
+    presenter_(QString::fromLocal8Bit(text));
+}
+
+std::string MainForm::OutputDirectory()
+{
+    return ToFileSystemPath(Dir2->Path());
+}
+
+void MainForm::SetStatusText(const std::string& text)
+{
+    Text1->setPlainText(QString::fromLocal8Bit(text));
+}
+
+void MainForm::LockTextureColumn()
+{
+    // While a conversion lets events through, nothing may change the texture
+    // directory it writes to or start another one.
+    if (columnLocked_) {
+        return;
+    }
+    columnLocked_ = true;
+    QWidget* focus = focusWidget();
+    const std::initializer_list<QWidget*> column = {Drive1, Dir2, File2};
+    focusBeforeLock_ = std::find(column.begin(), column.end(), focus) != column.end() ? focus : nullptr;
+    for (QWidget* control : column) {
+        control->setEnabled(false);
+    }
+    focusDuringLock_ = focusWidget();
+}
+
+void MainForm::UnlockTextureColumn()
+{
+    if (!columnLocked_) {
+        return;
+    }
+    columnLocked_ = false;
+    for (QWidget* control : std::initializer_list<QWidget*>{Drive1, Dir2, File2}) {
+        control->setEnabled(true);
+    }
+    // Give the focus back unless the user has moved it meanwhile, so that
+    // the arrow keys keep walking through File2.
+    if (focusBeforeLock_ != nullptr && focusWidget() == focusDuringLock_) {
+        focusBeforeLock_->setFocus();
+    }
+}

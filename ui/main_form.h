@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "conversion_host.h"
+
+class DirectoryList;
+class DriveList;
+class FileList;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+
+// The program's one working window: the left column browses level files, the
+// right column browses textures, and choosing a texture converts it at once.
+// The window is also the conversion's host, and remembers the texture
+// directory between runs.
+class MainForm : public QMainWindow, public ConversionHost {
+    Q_OBJECT
+
+public:
+    // Shows a modal notice; replaceable so that tests can observe and dismiss.
+    using MessagePresenter = std::function<void(const QString& text)>;
+
+    // `preferenceDirectory` holds the remembered-directory file.
+    explicit MainForm(const QString& preferenceDirectory = QCoreApplication::applicationDirPath(),
+                      QWidget* parent = nullptr);
+
+    // Points Dir2 at the remembered directory, resetting the file to the
+    // default when nothing usable is remembered.
+    void SetDirectories();
+    // Stores Dir2's path in the preference file.
+    void SaveDirectories();
+
+    void SetMessagePresenter(MessagePresenter presenter);
+
+    void SetProgressMaximum(float maximum) override;
+    void SetProgressValue(std::uint64_t value) override;
+    void ProcessEvents() override;
+    void ShowMessage(const std::string& text) override;
+    std::string OutputDirectory() override;
+    void SetStatusText(const std::string& text) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    // Help, About: the About window is plugged in here.
+    void ShowAboutWindow();
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void LoadForm();
+    void FollowDrive();
+    void FollowDir1();
+    void FollowDir2();
+    void ConvertSelectedTexture();
+    void ReportFailure(const QString& text);
+    void ShowProgress();
+    void LockTextureColumn();
+    void UnlockTextureColumn();
+    std::string PreferenceFilePath() const;
+
+    QLabel* Label1 = nullptr;
+    DirectoryList* Dir1 = nullptr;
+    FileList* File1 = nullptr;
+    DirectoryList* Dir2 = nullptr;
+    FileList* File2 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    QProgressBar* PB1 = nullptr;
+    QLabel* Label2 = nullptr;
+    DriveList* Drive1 = nullptr;
+
+    QString preferenceDirectory_;
+    MessagePresenter presenter_;
+    double progressMaximum_ = 100;
+    std::uint64_t progressValue_ = 0;
+    bool loading_ = false;
+    bool resetting_ = false;
+    bool converting_ = false;
+    bool closeDeferred_ = false;
+    bool columnLocked_ = false;
+    QElapsedTimer eventClock_;
+    QPointer<QWidget> focusBeforeLock_;
+    QPointer<QWidget> focusDuringLock_;
+};

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <limits>
 
+#include "about_form.h"
 #include "courier_new.h"
 #include "directory_list.h"
 #include "drive_list.h"
@@ -153,7 +154,17 @@ void MainForm::CreateMenus()
     connect(about, &QAction::triggered, this, &MainForm::ShowAboutWindow);
 }
 
-void MainForm::ShowAboutWindow() {}
+void MainForm::ShowAboutWindow()
+{
+    // One About window at most, owned by no other window: the main window
+    // stays usable, and closing it first leaves the About window open.
+    if (about_ == nullptr) {
+        about_ = new AboutForm();
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
 
 void MainForm::LoadForm()
 {

@@ -12,6 +12,7 @@
 
 #include "conversion_host.h"
 
+class AboutForm;
 class DirectoryList;
 class DriveList;
 class FileList;
@@ -53,7 +54,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
-    // Help, About: the About window is plugged in here.
+    // Help, About: brings up the one About window.
     void ShowAboutWindow();
 
 private:
@@ -80,6 +81,7 @@ private:
     QLabel* Label2 = nullptr;
     DriveList* Drive1 = nullptr;
 
+    QPointer<AboutForm> about_;
     QString preferenceDirectory_;
     MessagePresenter presenter_;
     double progressMaximum_ = 100;

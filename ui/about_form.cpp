@@ -1,0 +1,75 @@
+#include "about_form.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+
+#include "courier_new.h"
+#include "program_icon.h"
+
+namespace {
+
+// The project's community site, named at the end of the notice.
+const QString kCommunitySite = QStringLiteral("https://torvane.example.org");
+
+QString Notice()
+{
+    return QStringLiteral(
+               "This is the first, and also the last version of Torvane. All focus will be put toward another "
+               "program that will skip this step altogether, making all the file replacments itself. Please do "
+               "report any bugs you find with this Torvane, as the basic structure of this program will be used "
+               "again. Be sure to visit %1 for any updates.")
+        .arg(kCommunitySite);
+}
+
+}  // namespace
+
+AboutForm::AboutForm(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("About Mellick"));
+    setWindowIcon(ProgramIcon());
+    // A fixed border with the close button only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(442, 221);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    Label1 = new QLabel(QStringLiteral("Torvane"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(128, 8, 177, 41);
+    Label1->setFont(CourierNew(24, QFont::Bold));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Label2 = new QLabel(Notice(), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(8, 40, 433, 105);
+    Label2->setFont(CourierNew(8.25, QFont::Normal));
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // At its natural size, two columns wider than the window, so the edge cuts them off.
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    const QPixmap banner(QStringLiteral(":/banner.bmp"));
+    Image1->setPixmap(banner);
+    Image1->setGeometry(0, 152, banner.width(), banner.height());
+}
+
+void AboutForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || isActiveWindow()) {
+        return;
+    }
+    // Another window of the program took the activation: take it back. A
+    // switch to another program leaves no active window here and is let be.
+    QWidget* active = QApplication::activeWindow();
+    if (active != nullptr && active != this) {
+        QTimer::singleShot(0, this, [this] {
+            raise();
+            activateWindow();
+        });
+    }
+}

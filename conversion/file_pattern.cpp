@@ -12,9 +12,11 @@ char FoldCase(char character)
     return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a') : character;
 }
 
+// Bytes compare unsigned, as the tie-break below does: with plain char, names
+// with non-ASCII letters would sort first on one platform and last on another.
 bool FoldedLess(char left, char right)
 {
-    return FoldCase(left) < FoldCase(right);
+    return static_cast<unsigned char>(FoldCase(left)) < static_cast<unsigned char>(FoldCase(right));
 }
 
 bool NameLess(const std::string& left, const std::string& right)

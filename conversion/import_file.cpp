@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -51,6 +52,18 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The length as the host's single-precision maximum. Past 2^24 bytes most
+// lengths have no exact float; rounding to nearest could put the maximum below
+// the last value handed over, so it is rounded up instead.
+float ProgressMaximum(std::size_t length)
+{
+    const float maximum = static_cast<float>(length);
+    if (static_cast<double>(maximum) < static_cast<double>(length)) {
+        return std::nextafter(maximum, std::numeric_limits<float>::infinity());
+    }
+    return maximum;
+}
 
 [[noreturn]] void ThrowReadError(const std::string& path, int error)
 {
@@ -217,7 +230,7 @@ void EncodeHex(ConversionHost& host)
     const std::size_t length = SourceBytes.size();
     HexText = std::string();  // released first, so the old text and the new one are never held together
     HexText.resize(2 * length);
-    host.SetProgressMaximum(static_cast<float>(length));
+    host.SetProgressMaximum(ProgressMaximum(length));
 
     // The bar can only repaint while events are processed, so the value is
     // handed over at those points and once at the end, not for every byte: the

@@ -25,14 +25,11 @@ ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)
 {
     const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (unsigned attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
-        // Hidden, and beside the target so that the final rename stays on one file system.
-        const std::filesystem::path targetPath(target_);
-        std::filesystem::path name(".");
-        name += targetPath.filename();
-        name += ".";
-        name += std::to_string((seed + attempt) % 1'000'000);
-        name += ".tmp";
-        temporaryPath_ = (targetPath.parent_path() / name).string();
+        // Hidden, beside the target so that the final rename stays on one file
+        // system, and short: a target whose name is near the system's limit
+        // must not fail for the length of its temporary's.
+        const std::string name = ".torvane-" + std::to_string((seed + attempt) % 1'000'000) + ".tmp";
+        temporaryPath_ = (std::filesystem::path(target_).parent_path() / name).string();
         file_ = std::fopen(temporaryPath_.c_str(), "wbx");  // "x": never reuses an existing file
         if (file_ == nullptr && errno != EEXIST) {
             break;

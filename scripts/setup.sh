@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth)
+packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -4,7 +4,7 @@
 
 #include "dds_builder.h"
 #include "level_file_reader.h"
-#include "run_program.h"
+#include "child_program.h"
 #include "temp_dir.h"
 
 namespace {
@@ -15,9 +15,13 @@ const std::vector<std::uint8_t> kTexture = BuildDds({8, 8, 4, "DXT1", NumberedBy
 
 class TorvaneConvertTest : public testing::Test {
 protected:
-    ProgramRun Run(const std::vector<std::string>& arguments)
+    // Runs the tool from inside the scratch folder, so paths read as a user types them.
+    ChildProgram::Result Run(const std::vector<std::string>& arguments)
     {
-        return RunProgram(TORVANE_CONVERT, arguments, folder.Path());
+        std::vector<std::string> command{TORVANE_CONVERT};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        const std::string directory = folder.Path().string();
+        return ChildProgram(command, [&directory] { static_cast<void>(chdir(directory.c_str())); }).Wait();
     }
 
     void AddTexture(const std::string& name) const
@@ -37,9 +41,9 @@ TEST_F(TorvaneConvertTest, DirectoryConvertsMatchingFilesInNameOrderAndGoesOnPas
     WriteBytes(folder / "textures/notes.dds.txt", {'h', 'i'});
     WriteBytes(folder / "textures/readme.txt", {'h', 'i'});
 
-    const ProgramRun run = Run({"textures"});
+    const ChildProgram::Result run = Run({"textures"});
 
-    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "A.lvl created.\nb.lvl created.\nc.lvl created.\n");
     EXPECT_EQ(run.err, "textures/notes.dds.txt: Not a supported DDS File\n");
     EXPECT_EQ(ReadLevelFile(ReadBytes(folder / "textures/b.lvl"), 56).value().size(), 4u);
@@ -55,9 +59,9 @@ TEST_F(TorvaneConvertTest, RecursiveOutputKeepsTheFolderTreeSoSameNamesNeverColl
     AddTexture("mod/top.dds");
     WriteBytes(folder / "mod/wood/empty.dds", {});
 
-    const ProgramRun run = Run({"--recursive", "--output-dir", "out", "mod"});
+    const ChildProgram::Result run = Run({"--recursive", "--output-dir", "out", "mod"});
 
-    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "top.lvl created.\ngrass.lvl created.\ngrass.lvl created.\n");
     EXPECT_EQ(run.err, "mod/wood/empty.dds: Not a supported DDS File\n");
     for (const char* level : {"out/top.lvl", "out/stone/grass.lvl", "out/wood/grass.lvl"}) {
@@ -75,7 +79,7 @@ TEST_F(TorvaneConvertTest, FilesGoBesideTheirSourceOrIntoTheOutputDirectory)
     EXPECT_TRUE(fs::exists(folder / "a/grass.lvl"));
     EXPECT_TRUE(fs::exists(folder / "rock.lvl"));
 
-    EXPECT_EQ(Run({"--output-dir=made/here", "rock.dds"}).exitStatus, 0);
+    EXPECT_EQ(Run({"--output-dir=made/here", "rock.dds"}).status, 0);
     EXPECT_EQ(ReadBytes(folder / "made/here/rock.lvl"), ReadBytes(folder / "rock.lvl"));
 }
 
@@ -84,13 +88,13 @@ TEST_F(TorvaneConvertTest, UnreadableSourcesAndUnwritableOutputsFailWithTheirRea
     AddTexture("rock.dds");
     WriteBytes(folder / "plain-file", {});
 
-    const ProgramRun missing = Run({"missing.dds", "rock.dds"});
-    EXPECT_EQ(missing.exitStatus, 1);
+    const ChildProgram::Result missing = Run({"missing.dds", "rock.dds"});
+    EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "missing.dds: Cannot read missing.dds: No such file or directory\n");
     EXPECT_EQ(missing.out, "rock.lvl created.\n");
 
-    const ProgramRun unwritable = Run({"-o", "plain-file", "rock.dds"});
-    EXPECT_EQ(unwritable.exitStatus, 1);
+    const ChildProgram::Result unwritable = Run({"-o", "plain-file", "rock.dds"});
+    EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err, "rock.dds: Cannot write plain-file/rock.lvl: Not a directory\n");
     EXPECT_EQ(unwritable.out, "");
 }
@@ -99,16 +103,16 @@ TEST_F(TorvaneConvertTest, UsageErrorsExitWithTwoAndHelpAndVersionWithZero)
 {
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, {"--bogus", "a.dds"}, {"a.dds", "--output-dir"}, {"--output-dir=", "a.dds"}}) {
-        const ProgramRun run = Run(arguments);
-        EXPECT_EQ(run.exitStatus, 2);
+        const ChildProgram::Result run = Run(arguments);
+        EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("Try 'torvane-convert --help'"), std::string::npos);
         EXPECT_EQ(run.out, "");
     }
-    const ProgramRun help = Run({"--help"});
-    EXPECT_EQ(help.exitStatus, 0);
+    const ChildProgram::Result help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: torvane-convert", 0), 0u);
-    const ProgramRun version = Run({"--version"});
-    EXPECT_EQ(version.exitStatus, 0);
+    const ChildProgram::Result version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("torvane-convert ", 0), 0u);
     // A file named like an option is still reachable after "--".
     AddTexture("-odd.dds");

@@ -52,6 +52,21 @@ TEST_F(ConversionTest, AClickConvertsAndARefusalOrFailureChangesNothing)
     EXPECT_EQ(Text1()->toPlainText(), "grass.lvl created.");
     EXPECT_FALSE(std::filesystem::exists(textures / "gone.lvl"));
     EXPECT_EQ(Entries(File2()), (QStringList{"bad.dds", "gone.dds", "grass.dds"}));
+
+    // An output that cannot be written is reported too, and the window goes on.
+    std::filesystem::remove(textures / "grass.lvl");
+    std::filesystem::create_directory(textures / "grass.lvl");
+    Text1()->setPlainText("earlier line");
+    ClickEntry(File2(), 2);
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_EQ(messages[2], "Cannot write " + Q(textures / "grass.lvl") + ": Is a directory");
+    EXPECT_EQ(Text1()->toPlainText(), "earlier line");
+    std::filesystem::remove(textures / "grass.lvl");
+    ClickEntry(File2(), 1);
+    ClickEntry(File2(), 2);
+    EXPECT_EQ(Text1()->toPlainText(), "grass.lvl created.");
+    // bad.dds, grass.dds and grass.lvl: no temporary file left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(textures), {}), 3);
 }
 
 TEST_F(ConversionTest, ArrowKeysConvertEveryEntryTheyPass)

@@ -24,16 +24,16 @@ namespace {
 
 class SilentHost : public ConversionHost {
 public:
-    explicit SilentHost(std::string outputDirectory) : outputDirectory_(std::move(outputDirectory)) {}
+    explicit SilentHost(std::filesystem::path outputDirectory) : outputDirectory_(std::move(outputDirectory)) {}
     void SetProgressMaximum(float) override {}
     void SetProgressValue(std::uint64_t) override {}
     void ProcessEvents() override {}
     void ShowMessage(const std::string&) override {}
-    std::string OutputDirectory() override { return outputDirectory_; }
+    std::filesystem::path OutputDirectory() override { return outputDirectory_; }
     void SetStatusText(const std::string&) override {}
 
 private:
-    std::string outputDirectory_;
+    std::filesystem::path outputDirectory_;
 };
 
 struct Texture {
@@ -95,7 +95,7 @@ void Measure(const Texture& texture, int rounds)
         WriteBytes(source, bytes);
     }
     const double fileSize = static_cast<double>(std::filesystem::file_size(source));
-    SilentHost host(folder.Path().string());
+    SilentHost host(folder.Path());
 
     const double copySeconds = BestSeconds(rounds, [&] { PlainCopy(source, folder / "copy.dds"); });
 

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "portability.h"
+
 namespace {
 
 constexpr int kBarWidth = 30;
@@ -13,7 +15,7 @@ constexpr int kBarWidth = 30;
 
 ConsoleHost::ConsoleHost(bool showProgress) : showProgress_(showProgress) {}
 
-void ConsoleHost::Begin(const std::string& source, const std::string& outputDirectory)
+void ConsoleHost::Begin(const std::filesystem::path& source, const std::filesystem::path& outputDirectory)
 {
     source_ = source;
     outputDirectory_ = outputDirectory;
@@ -31,7 +33,7 @@ void ConsoleHost::Finish()
     }
 }
 
-std::string ConsoleHost::OutputDirectory()
+std::filesystem::path ConsoleHost::OutputDirectory()
 {
     std::error_code ignored;  // a directory that cannot be made is reported by the write
     std::filesystem::create_directories(outputDirectory_, ignored);
@@ -61,7 +63,7 @@ void ConsoleHost::DrawProgress(int percent)
 {
     drawnPercent_ = percent;
     const int filled = percent * kBarWidth / 100;
-    const std::string name = std::filesystem::path(source_).filename().string();
+    const std::string name = Portability::PathText(source_.filename());
     std::fprintf(stderr, "\r[%.*s%*s] %3d%% %s\033[K", filled, std::string(kBarWidth, '#').c_str(),
                  kBarWidth - filled, "", percent, name.c_str());
     std::fflush(stderr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -14,7 +15,7 @@ public:
     explicit ConsoleHost(bool showProgress);
 
     // Starts a new texture, whose level file goes into `outputDirectory`.
-    void Begin(const std::string& source, const std::string& outputDirectory);
+    void Begin(const std::filesystem::path& source, const std::filesystem::path& outputDirectory);
     // Clears the progress bar once the texture is done.
     void Finish();
 
@@ -26,15 +27,15 @@ public:
     void ProcessEvents() override {}
     void ShowMessage(const std::string& text) override { refusal_ = text; }
     // Made on demand, so that a refused texture leaves no empty folder behind.
-    std::string OutputDirectory() override;
+    std::filesystem::path OutputDirectory() override;
     void SetStatusText(const std::string& text) override { status_ = text; }
 
 private:
     void DrawProgress(int percent);
 
     bool showProgress_;
-    std::string source_;
-    std::string outputDirectory_;
+    std::filesystem::path source_;
+    std::filesystem::path outputDirectory_;
     std::optional<std::string> refusal_;
     std::optional<std::string> status_;
     double maximum_ = 0;

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "file_pattern.h"
+#include "portability.h"
 
 namespace fs = std::filesystem;
 
@@ -15,16 +16,16 @@ class JobCollector {
 public:
     explicit JobCollector(const Options& options) : options_(options) {}
 
-    void AddPath(const std::string& argument)
+    void AddPath(const fs::path& argument)
     {
         std::error_code error;
         if (fs::is_directory(argument, error)) {
-            AddDirectory(fs::path(argument), fs::path(options_.outputDirectory.value_or(argument)));
+            AddDirectory(argument, options_.outputDirectory.value_or(argument));
             return;
         }
         // Anything else is handed to the converter, which names what is wrong with it.
-        fs::path outputDirectory = options_.outputDirectory.value_or(fs::path(argument).parent_path().string());
-        list_.jobs.push_back({argument, outputDirectory.empty() ? "." : outputDirectory.string()});
+        const fs::path outputDirectory = options_.outputDirectory.value_or(argument.parent_path());
+        list_.jobs.push_back({argument, outputDirectory.empty() ? fs::path(".") : outputDirectory});
     }
 
     JobList Take() { return std::move(list_); }
@@ -37,16 +38,16 @@ private:
             if (!visited_.insert(fs::canonical(directory)).second) {
                 return;
             }
-            for (const std::string& name : FilePattern::ListMatchingFiles(directory.string(), kTexturePattern)) {
-                list_.jobs.push_back({(directory / name).string(), outputDirectory.string()});
+            for (const fs::path& name : FilePattern::ListMatchingFiles(directory, kTexturePattern)) {
+                list_.jobs.push_back({directory / name, outputDirectory});
             }
             if (options_.recursive) {
-                for (const std::string& name : FilePattern::ListSubdirectories(directory.string())) {
+                for (const fs::path& name : FilePattern::ListSubdirectories(directory)) {
                     AddDirectory(directory / name, outputDirectory / name);
                 }
             }
         } catch (const fs::filesystem_error& failure) {
-            list_.failures.push_back(directory.string() + ": " + failure.code().message());
+            list_.failures.push_back(Portability::PathText(directory) + ": " + failure.code().message());
         }
     }
 
@@ -60,7 +61,7 @@ private:
 JobList CollectJobs(const Options& options)
 {
     JobCollector collector(options);
-    for (const std::string& path : options.paths) {
+    for (const fs::path& path : options.paths) {
         collector.AddPath(path);
     }
     return collector.Take();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -7,8 +8,8 @@
 
 // One texture to convert and where its level file goes.
 struct ConversionJob {
-    std::string source;
-    std::string outputDirectory;
+    std::filesystem::path source;
+    std::filesystem::path outputDirectory;
 };
 
 struct JobList {

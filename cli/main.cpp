@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "console_host.h"
 #include "conversion_error.h"
 #include "conversion_jobs.h"
 #include "import_file.h"
 #include "options.h"
+#include "portability.h"
 
 namespace {
 
@@ -30,7 +29,7 @@ bool Convert(const ConversionJob& job, ConsoleHost& host)
         failure = *host.Refusal();
     }
     if (!failure.empty()) {
-        std::cerr << job.source << ": " << failure << '\n';
+        std::cerr << Portability::PathText(job.source) << ": " << failure << '\n';
         return false;
     }
     std::cout << *host.Status() << '\n';
@@ -42,7 +41,7 @@ bool Convert(const ConversionJob& job, ConsoleHost& host)
 int main(int argc, char** argv)
 {
     std::string usageError;
-    const auto options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc), usageError);
+    const auto options = ParseOptions(Portability::Utf8Arguments(argc, argv), usageError);
     if (!options) {
         std::cerr << "torvane-convert: " << usageError << "\n"
                   << "Try 'torvane-convert --help' for more information.\n";
@@ -61,7 +60,7 @@ int main(int argc, char** argv)
     for (const std::string& failure : list.failures) {
         std::cerr << failure << '\n';
     }
-    ConsoleHost host(isatty(fileno(stderr)) != 0);
+    ConsoleHost host(Portability::StderrIsTerminal());
     bool allConverted = list.failures.empty();
     for (const ConversionJob& job : list.jobs) {
         allConverted = Convert(job, host) && allConverted;

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "portability.h"
+
 const char* const kUsage =
     "Usage: torvane-convert [--output-dir DIR] [--recursive] PATH...\n"
     "Converts DDS textures into level files (.lvl).\n"
@@ -24,7 +26,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string& argument = arguments[index];
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            options.paths.push_back(argument);
+            options.paths.push_back(Portability::PathFromUtf8(argument));
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "-h" || argument == "--help") {
@@ -38,9 +40,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
                 error = "option " + argument + " needs a directory";
                 return std::nullopt;
             }
-            options.outputDirectory = arguments[++index];
+            options.outputDirectory = Portability::PathFromUtf8(arguments[++index]);
         } else if (argument.starts_with("--output-dir=")) {
-            options.outputDirectory = argument.substr(std::string("--output-dir=").size());
+            options.outputDirectory = Portability::PathFromUtf8(argument.substr(std::string("--output-dir=").size()));
         } else {
             error = "unknown option " + argument;
             return std::nullopt;

@@ -1,19 +1,21 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 // What the command line asked for.
 struct Options {
-    std::vector<std::string> paths;
-    std::optional<std::string> outputDirectory;
+    std::vector<std::filesystem::path> paths;
+    std::optional<std::filesystem::path> outputDirectory;
     bool recursive = false;
     bool showHelp = false;
     bool showVersion = false;
 };
 
-// Parses the arguments after the program name. Returns the options, or
+// Parses the arguments after the program name, given as UTF-8 (or, on Linux,
+// the bytes as they are). Returns the options, or
 // nothing with `error` set to a one-line reason for a usage error.
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error);
 

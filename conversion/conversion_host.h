@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 // Everything a conversion needs from the front end that started it: the main
 // window, the command-line tool or a test. The conversion reports through
-// nothing else.
+// nothing else. Texts are UTF-8.
 class ConversionHost {
 public:
     virtual ~ConversionHost() = default;
@@ -19,7 +20,7 @@ public:
     // A modal notice with an OK button, titled with the program's name.
     virtual void ShowMessage(const std::string& text) = 0;
     // The directory the level file is written to.
-    virtual std::string OutputDirectory() = 0;
+    virtual std::filesystem::path OutputDirectory() = 0;
     // Replaces the whole status line.
     virtual void SetStatusText(const std::string& text) = 0;
 };

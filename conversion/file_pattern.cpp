@@ -1,44 +1,55 @@
 #include "file_pattern.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <type_traits>
+
+#include "portability.h"
+
+namespace fs = std::filesystem;
 
 namespace FilePattern {
 
 namespace {
 
-char FoldCase(char character)
+using Unit = fs::path::value_type;
+using Text = fs::path::string_type;
+
+// Patterns are ASCII, so folding ASCII letters is all matching needs.
+Unit FoldCase(Unit character)
 {
-    return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a') : character;
+    return character >= 'A' && character <= 'Z' ? static_cast<Unit>(character - 'A' + 'a') : character;
 }
 
-// Bytes compare unsigned, as the tie-break below does: with plain char, names
-// with non-ASCII letters would sort first on one platform and last on another.
-bool FoldedLess(char left, char right)
+// Code units compare unsigned, as the tie-break below does: with plain char,
+// names with non-ASCII letters would sort first on one platform and last on
+// another.
+bool FoldedLess(Unit left, Unit right)
 {
-    return static_cast<unsigned char>(FoldCase(left)) < static_cast<unsigned char>(FoldCase(right));
+    using Unsigned = std::make_unsigned_t<Unit>;
+    return static_cast<Unsigned>(FoldCase(left)) < static_cast<Unsigned>(FoldCase(right));
 }
 
-bool NameLess(const std::string& left, const std::string& right)
+bool NameLess(const fs::path& left, const fs::path& right)
 {
-    if (std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(), FoldedLess)) {
+    const Text& a = left.native();
+    const Text& b = right.native();
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), FoldedLess)) {
         return true;
     }
-    if (std::lexicographical_compare(right.begin(), right.end(), left.begin(), left.end(), FoldedLess)) {
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), FoldedLess)) {
         return false;
     }
-    return left < right;
+    return a < b;
 }
 
 template <typename Keep>
-std::vector<std::string> ListEntries(const std::string& directory, Keep keep)
+std::vector<fs::path> ListEntries(const fs::path& directory, Keep keep)
 {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        std::string name = entry.path().filename().string();
+    std::vector<fs::path> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
         std::error_code ignored;  // an entry that vanishes while listed is left out
-        if (!name.starts_with('.') && keep(entry, name, ignored)) {
-            names.push_back(std::move(name));
+        if (!Portability::IsHidden(entry) && keep(entry, ignored)) {
+            names.push_back(entry.path().filename());
         }
     }
     std::sort(names.begin(), names.end(), NameLess);
@@ -47,10 +58,11 @@ std::vector<std::string> ListEntries(const std::string& directory, Keep keep)
 
 }  // namespace
 
-bool Matches(std::string_view pattern, std::string_view name)
+bool Matches(std::string_view pattern, const fs::path& path)
 {
     // Greedy matching with one backtrack point: linear in practice, and no
     // recursion however many stars a pattern holds.
+    const Text& name = path.native();
     std::size_t p = 0;
     std::size_t n = 0;
     std::size_t starPattern = std::string_view::npos;
@@ -59,7 +71,8 @@ bool Matches(std::string_view pattern, std::string_view name)
         if (p < pattern.size() && pattern[p] == '*') {
             starPattern = p++;
             starName = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || FoldCase(static_cast<Unit>(pattern[p])) == FoldCase(name[n]))) {
             ++p;
             ++n;
         } else if (starPattern != std::string_view::npos) {
@@ -75,16 +88,16 @@ bool Matches(std::string_view pattern, std::string_view name)
     return p == pattern.size();
 }
 
-std::vector<std::string> ListMatchingFiles(const std::string& directory, std::string_view pattern)
+std::vector<fs::path> ListMatchingFiles(const fs::path& directory, std::string_view pattern)
 {
-    return ListEntries(directory, [pattern](const auto& entry, const std::string& name, std::error_code& error) {
-        return entry.is_regular_file(error) && Matches(pattern, name);
+    return ListEntries(directory, [pattern](const fs::directory_entry& entry, std::error_code& error) {
+        return entry.is_regular_file(error) && Matches(pattern, entry.path().filename());
     });
 }
 
-std::vector<std::string> ListSubdirectories(const std::string& directory)
+std::vector<fs::path> ListSubdirectories(const fs::path& directory)
 {
-    return ListEntries(directory, [](const auto& entry, const std::string&, std::error_code& error) {
+    return ListEntries(directory, [](const fs::directory_entry& entry, std::error_code& error) {
         return entry.is_directory(error);
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -9,14 +9,16 @@
 // "*.dds*" takes a.dds, A.DDS, a.ddsx and a.dds.bak.
 namespace FilePattern {
 
-bool Matches(std::string_view pattern, std::string_view name);
+bool Matches(std::string_view pattern, const std::filesystem::path& name);
 
-// The names of the regular, non-hidden files in `directory` that match
-// `pattern`, in name order (case-insensitive, ties by byte). Throws
-// std::filesystem::filesystem_error when the directory cannot be listed.
-std::vector<std::string> ListMatchingFiles(const std::string& directory, std::string_view pattern);
+// The names of the regular files in `directory` that match `pattern`, without
+// the ones the system hides, in name order (case-insensitive, ties by code
+// unit). Throws std::filesystem::filesystem_error when the directory cannot
+// be listed.
+std::vector<std::filesystem::path> ListMatchingFiles(const std::filesystem::path& directory, std::string_view pattern);
 
-// The names of the non-hidden subdirectories of `directory`, in the same order.
-std::vector<std::string> ListSubdirectories(const std::string& directory);
+// The names of the subdirectories of `directory` that the system does not
+// hide, in the same order.
+std::vector<std::filesystem::path> ListSubdirectories(const std::filesystem::path& directory);
 
 }  // namespace FilePattern

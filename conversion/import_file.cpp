@@ -1,12 +1,8 @@
 #include "import_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -15,6 +11,7 @@
 #include "conversion_error.h"
 #include "hex_text.h"
 #include "path_text.h"
+#include "portability.h"
 #include "save_file.h"
 
 namespace ImportFile {
@@ -48,11 +45,6 @@ constexpr std::size_t kRecordHeaderCharacters = 2 * 32;
 
 constexpr std::uint64_t kLargestSize = std::numeric_limits<std::int32_t>::max();
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 // The length as the host's single-precision maximum. Past 2^24 bytes most
 // lengths have no exact float; rounding to nearest could put the maximum below
 // the last value handed over, so it is rounded up instead.
@@ -65,9 +57,9 @@ float ProgressMaximum(std::size_t length)
     return maximum;
 }
 
-[[noreturn]] void ThrowReadError(const std::string& path, int error)
+[[noreturn]] void ThrowReadError(const std::filesystem::path& path, const std::error_code& reason)
 {
-    throw ConversionError("Cannot read " + path + ": " + std::generic_category().message(error));
+    throw ConversionError("Cannot read " + Portability::PathText(path) + ": " + reason.message());
 }
 
 // One level record: the size written in its INFO and BODY chunks, and the
@@ -166,7 +158,7 @@ private:
     static inline bool running_ = false;
 };
 
-void ConvertLoadedTexture(const std::string& path, ConversionHost& host)
+void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& host)
 {
     EncodeHex(host);
 
@@ -194,32 +186,29 @@ void ConvertLoadedTexture(const std::string& path, ConversionHost& host)
 
 }  // namespace
 
-void LoadSource(const std::string& path)
+void LoadSource(const std::filesystem::path& path)
 {
-    std::error_code status;
-    if (std::filesystem::is_directory(path, status)) {
-        ThrowReadError(path, EISDIR);
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        ThrowReadError(path, std::make_error_code(std::errc::is_a_directory));
     }
-    const FileHandle file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        ThrowReadError(path, errno);
+    error.clear();
+    Portability::NativeFile file = Portability::NativeFile::OpenToRead(path, error);
+    const std::uint64_t length = error ? 0 : file.Size(error);
+    if (error) {
+        ThrowReadError(path, error);
     }
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        ThrowReadError(path, errno);
+    if (length > std::numeric_limits<std::size_t>::max() / 2) {
+        throw std::bad_alloc();  // its hex text could not even be measured
     }
-    const long length = std::ftell(file.get());
-    if (length < 0) {
-        ThrowReadError(path, errno);
-    }
-    std::rewind(file.get());
 
     // Let go of the previous texture before sizing for this one (assigning {}
     // would keep its capacity).
     SourceBytes = std::vector<std::uint8_t>();
     SourceBytes.resize(static_cast<std::size_t>(length));
-    const std::size_t read = std::fread(SourceBytes.data(), 1, SourceBytes.size(), file.get());
-    if (std::ferror(file.get())) {
-        ThrowReadError(path, errno);
+    const std::size_t read = file.Read(SourceBytes.data(), SourceBytes.size(), error);
+    if (error) {
+        ThrowReadError(path, error);
     }
     // A file that shrank since it was measured holds only what could be read.
     SourceBytes.resize(read);
@@ -254,14 +243,14 @@ void EncodeHex(ConversionHost& host)
     }
 }
 
-void ImportTexture(const std::string& path, ConversionHost& host)
+void ImportTexture(const std::filesystem::path& path, ConversionHost& host)
 {
     const ConversionInProgress guard;
     try {
         LoadSource(path);
         ConvertLoadedTexture(path, host);
     } catch (const std::bad_alloc&) {
-        throw ConversionError("Not enough memory to convert " + path);
+        throw ConversionError("Not enough memory to convert " + Portability::PathText(path));
     }
 }
 

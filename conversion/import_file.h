@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ extern std::string HexText;
 
 // Reads the whole file into SourceBytes. Throws ConversionError when the file
 // cannot be opened or read.
-void LoadSource(const std::string& path);
+void LoadSource(const std::filesystem::path& path);
 
 // Rebuilds HexText from SourceBytes, reporting progress to the host.
 void EncodeHex(ConversionHost& host);
@@ -27,6 +28,6 @@ void EncodeHex(ConversionHost& host);
 // directory. A file that is not a DDS texture is refused with a message box;
 // unreadable sources and unwritable outputs throw ConversionError, and in
 // every failure nothing is written.
-void ImportTexture(const std::string& path, ConversionHost& host);
+void ImportTexture(const std::filesystem::path& path, ConversionHost& host);
 
 }  // namespace ImportFile

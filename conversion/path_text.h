@@ -1,34 +1,30 @@
 #pragma once
 
-#include <string>
-#include <string_view>
+#include <algorithm>
+#include <filesystem>
 
-// Paths are handled as plain text, joined with the platform's separator.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-inline constexpr std::string_view kPathSeparators = "\\/";
-#else
-inline constexpr char kPathSeparator = '/';
-inline constexpr std::string_view kPathSeparators = "/";
-#endif
+// Paths are joined and cut on their native text; on Windows both separators
+// count, elsewhere only "/".
+inline bool IsPathSeparator(std::filesystem::path::value_type character)
+{
+    return character == '/' || character == std::filesystem::path::preferred_separator;
+}
 
 // Directory, separator, name: the separator is inserted even when the
 // directory already ends in one (a root then gives a doubled separator).
-inline std::string JoinPath(std::string_view directory, std::string_view name)
+inline std::filesystem::path JoinPath(const std::filesystem::path& directory, const std::filesystem::path& name)
 {
-    std::string path;
-    path.reserve(directory.size() + 1 + name.size());
-    path.append(directory);
-    path += kPathSeparator;
-    path.append(name);
-    return path;
+    std::filesystem::path::string_type text = directory.native();
+    text += std::filesystem::path::preferred_separator;
+    text += name.native();
+    return text;
 }
 
 // The file name without directory, cut before its first dot: "grass.final.dds"
 // gives "grass", ".dds" gives "".
-inline std::string LevelBaseName(std::string_view path)
+inline std::filesystem::path LevelBaseName(const std::filesystem::path& path)
 {
-    const auto separator = path.find_last_of(kPathSeparators);
-    std::string_view name = separator == std::string_view::npos ? path : path.substr(separator + 1);
-    return std::string(name.substr(0, name.find('.')));
+    const auto& text = path.native();
+    const auto nameStart = std::find_if(text.rbegin(), text.rend(), IsPathSeparator).base();
+    return std::filesystem::path::string_type(nameStart, std::find(nameStart, text.end(), '.'));
 }

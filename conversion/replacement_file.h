@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <string>
+#include <filesystem>
+
+#include "portability.h"
 
 // Writes a file that replaces `target` only once every byte is on disk: the
 // bytes go into a new, uniquely named file beside it, which Commit() renames
@@ -13,7 +13,7 @@ class ReplacementFile {
 public:
     // Throws ConversionError naming the target when its directory cannot take
     // a new file.
-    explicit ReplacementFile(std::string target);
+    explicit ReplacementFile(std::filesystem::path target);
     ~ReplacementFile();
 
     ReplacementFile(const ReplacementFile&) = delete;
@@ -24,8 +24,10 @@ public:
     void Commit();
 
 private:
-    std::string target_;
-    std::string temporaryPath_;
-    std::FILE* file_ = nullptr;
+    [[noreturn]] void ThrowWriteError(const std::error_code& reason) const;
+
+    std::filesystem::path target_;
+    std::filesystem::path temporaryPath_;
+    Portability::NativeFile file_;
     bool committed_ = false;
 };

@@ -5,15 +5,16 @@
 
 #include "hex_text.h"
 #include "path_text.h"
+#include "portability.h"
 #include "replacement_file.h"
 
 namespace SaveFile {
 
-void WriteLevelFile(const std::string& levelHex, const std::string& baseName, ConversionHost& host)
+void WriteLevelFile(const std::string& levelHex, const std::filesystem::path& baseName, ConversionHost& host)
 {
-    const std::string fileName = baseName + ".lvl";
-    const std::string directory = host.OutputDirectory();
-    ReplacementFile output(JoinPath(directory, fileName));
+    std::filesystem::path fileName = baseName;
+    fileName += ".lvl";
+    ReplacementFile output(JoinPath(host.OutputDirectory(), fileName));
 
     // Decoded a buffer at a time: the level data is never held twice as bytes.
     std::array<std::uint8_t, 1 << 16> buffer;
@@ -28,7 +29,7 @@ void WriteLevelFile(const std::string& levelHex, const std::string& baseName, Co
     }
     output.Commit();
 
-    host.SetStatusText(fileName + " created.");
+    host.SetStatusText(Portability::PathText(fileName) + " created.");
 }
 
 }  // namespace SaveFile

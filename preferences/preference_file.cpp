@@ -1,17 +1,25 @@
 #include "preference_file.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "conversion_error.h"
 #include "path_text.h"
+#include "portability.h"
 #include "replacement_file.h"
+
+namespace fs = std::filesystem;
 
 namespace PreferenceFile {
 
-std::string PathIn(const std::string& executableDirectory)
+namespace {
+
+// Room for the longest path a system allows (32,767 UTF-16 units on Windows,
+// as UTF-8) on the first line; whatever follows it is ignored anyway.
+constexpr std::size_t kLongestFirstLine = 1 << 17;
+
+}  // namespace
+
+fs::path PathIn(const fs::path& executableDirectory)
 {
-    return JoinPath(executableDirectory, kFileName);
+    return JoinPath(executableDirectory, fs::path(kFileName));
 }
 
 std::string ReadFirstField(std::string_view contents)
@@ -29,31 +37,25 @@ std::string ReadFirstField(std::string_view contents)
     return std::string(contents.substr(0, contents.find_first_of(",\r\n")));
 }
 
-std::optional<std::string> ReadDirectory(const std::string& path)
+std::optional<fs::path> ReadDirectory(const fs::path& file)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
+    std::error_code error;
+    Portability::NativeFile input = Portability::NativeFile::OpenToRead(file, error);
+    std::string contents(kLongestFirstLine, '\0');
+    contents.resize(error ? 0 : input.Read(contents.data(), contents.size(), error));
+    if (error || contents.empty()) {
+        return std::nullopt;  // missing, unreadable (a directory of that name, say) or empty
     }
-    std::string contents;
-    try {
-        contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
-        return std::nullopt;  // a read error, such as a directory of that name
-    }
-    if (file.bad() || contents.empty()) {
-        return std::nullopt;
-    }
-    return ReadFirstField(contents);
+    return Portability::PathFromPreferenceLine(ReadFirstField(contents));
 }
 
-bool WriteDirectory(const std::string& path, std::string_view directory)
+bool WriteDirectory(const fs::path& file, const fs::path& directory)
 {
-    const std::string line = std::string(directory) + "\r\n";
+    const std::string line = Portability::PreferenceLineFromPath(directory) + "\r\n";
     try {
-        ReplacementFile file(path);
-        file.Write(line.data(), line.size());
-        file.Commit();
+        ReplacementFile output(file);
+        output.Write(line.data(), line.size());
+        output.Commit();
         return true;
     } catch (const ConversionError&) {
         return false;

@@ -3,16 +3,14 @@
 #include <QKeyEvent>
 #include <QStyle>
 
-#include <string>
 #include <system_error>
-#include <vector>
 
 #include "file_pattern.h"
 #include "path_names.h"
 
 namespace {
 
-constexpr int kPathRole = Qt::UserRole;
+constexpr int kEntryRole = Qt::UserRole;
 
 }  // namespace
 
@@ -29,20 +27,15 @@ DirectoryList::DirectoryList(QWidget* parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { Open(item); });
 }
 
-QString DirectoryList::Path() const
-{
-    return FromFileSystemPath(path_.string());
-}
-
-bool DirectoryList::SetPath(const QString& text, QString* failure)
+bool DirectoryList::SetPath(const std::filesystem::path& path, QString* failure)
 {
     namespace fs = std::filesystem;
     std::error_code error;
     fs::path target;
-    if (text.isEmpty()) {
+    if (path.empty()) {
         error = std::make_error_code(std::errc::no_such_file_or_directory);
     } else {
-        target = fs::absolute(ToFileSystemPath(text), error).lexically_normal();
+        target = fs::absolute(path, error).lexically_normal();
         if (!target.has_filename() && target.has_relative_path()) {
             target = target.parent_path();  // no trailing separator except at a root
         }
@@ -50,30 +43,31 @@ bool DirectoryList::SetPath(const QString& text, QString* failure)
     if (!error && !fs::is_directory(target, error) && !error) {
         error = std::make_error_code(std::errc::not_a_directory);
     }
-    std::vector<std::string> subdirectories;
+    std::vector<fs::path> subdirectories;
     if (!error) {
         try {
-            subdirectories = FilePattern::ListSubdirectories(target.string());
+            subdirectories = FilePattern::ListSubdirectories(target);
         } catch (const fs::filesystem_error& listingError) {
             error = listingError.code();
         }
     }
     if (error) {
         if (failure != nullptr) {
-            *failure = DirectoryFailureText(target.empty() ? text : FromFileSystemPath(target.string()), error);
+            *failure = DirectoryFailureText(target.empty() ? path : target, error);
         }
         return false;
     }
 
     clear();
+    entryPaths_.clear();
     fs::path walked = target.root_path();
-    QTreeWidgetItem* current = AddEntry(nullptr, FromFileSystemPath(walked.string()), walked, true);
+    QTreeWidgetItem* current = AddEntry(nullptr, walked, walked, true);
     for (const fs::path& part : target.relative_path()) {
         walked /= part;
-        current = AddEntry(current, FromFileSystemPath(part.string()), walked, true);
+        current = AddEntry(current, part, walked, true);
     }
-    for (const std::string& name : subdirectories) {
-        AddEntry(current, FromFileSystemPath(name), target / name, false);
+    for (const fs::path& name : subdirectories) {
+        AddEntry(current, name, target / name, false);
     }
     expandAll();
     setCurrentItem(current);
@@ -105,17 +99,20 @@ void DirectoryList::drawBranches(QPainter*, const QRect&, const QModelIndex&) co
 void DirectoryList::Open(QTreeWidgetItem* item)
 {
     QString failure;
-    if (!SetPath(item->data(0, kPathRole).toString(), &failure)) {
+    // Copied: moving there replaces the entries.
+    const std::filesystem::path path = entryPaths_[item->data(0, kEntryRole).toUInt()];
+    if (!SetPath(path, &failure)) {
         emit OpenFailed(failure);
     }
 }
 
-QTreeWidgetItem* DirectoryList::AddEntry(QTreeWidgetItem* parent, const QString& text,
+QTreeWidgetItem* DirectoryList::AddEntry(QTreeWidgetItem* parent, const std::filesystem::path& text,
                                          const std::filesystem::path& path, bool open)
 {
     auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-    item->setText(0, text);
-    item->setData(0, kPathRole, FromFileSystemPath(path.string()));
+    item->setText(0, DisplayText(text));
+    item->setData(0, kEntryRole, static_cast<uint>(entryPaths_.size()));
+    entryPaths_.push_back(path);
     item->setIcon(0, style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirIcon));
     return item;
 }

@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <vector>
 
 // A directory browser: the current directory under its ancestors, indented as
 // a path down from the root, with its subdirectories one step further in.
@@ -16,13 +17,13 @@ public:
 
     // The current directory; it ends in a separator only at a root. Empty
     // until a path has been set.
-    QString Path() const;
+    const std::filesystem::path& Path() const { return path_; }
 
-    // Moves to the directory that `text` names (a relative text is taken from
+    // Moves to the directory that `path` names (a relative path is taken from
     // the working directory). When it names nothing that can be listed, the
     // list stays as it was, `failure` receives a text naming the path and the
     // reason, and the result is false.
-    bool SetPath(const QString& text, QString* failure = nullptr);
+    bool SetPath(const std::filesystem::path& path, QString* failure = nullptr);
 
 signals:
     // The current directory is another one now.
@@ -36,8 +37,10 @@ protected:
 
 private:
     void Open(QTreeWidgetItem* item);
-    QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const QString& text, const std::filesystem::path& path,
-                              bool open);
+    QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const std::filesystem::path& text,
+                              const std::filesystem::path& path, bool open);
 
     std::filesystem::path path_;
+    // The native path of each entry, by the index its item carries.
+    std::vector<std::filesystem::path> entryPaths_;
 };

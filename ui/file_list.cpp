@@ -5,10 +5,6 @@
 
 #include <algorithm>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "file_pattern.h"
 #include "path_names.h"
 
@@ -21,11 +17,11 @@ FileList::FileList(const QString& pattern, QWidget* parent) : QListWidget(parent
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileList::OnSelectionChanged);
 }
 
-bool FileList::SetDirectory(const QString& directory, QString* failure)
+bool FileList::SetDirectory(const std::filesystem::path& directory, QString* failure)
 {
-    std::vector<std::string> names;
+    std::vector<std::filesystem::path> names;
     try {
-        names = FilePattern::ListMatchingFiles(ToFileSystemPath(directory), pattern_.toStdString());
+        names = FilePattern::ListMatchingFiles(directory, pattern_.toStdString());
     } catch (const std::filesystem::filesystem_error& error) {
         if (failure != nullptr) {
             *failure = DirectoryFailureText(directory, error.code());
@@ -33,9 +29,10 @@ bool FileList::SetDirectory(const QString& directory, QString* failure)
         return false;
     }
     clear();
-    for (const std::string& name : names) {
-        addItem(FromFileSystemPath(name));
+    for (const std::filesystem::path& name : names) {
+        addItem(DisplayText(name));
     }
+    names_ = std::move(names);
     directory_ = directory;
     return true;
 }

@@ -3,6 +3,9 @@
 #include <QListWidget>
 #include <QString>
 
+#include <filesystem>
+#include <vector>
+
 // The files of one directory whose names match a wildcard pattern, in name
 // order. The listing is complete as soon as the directory is set.
 class FileList : public QListWidget {
@@ -12,15 +15,17 @@ public:
     explicit FileList(const QString& pattern, QWidget* parent = nullptr);
 
     QString Pattern() const { return pattern_; }
-    QString Directory() const { return directory_; }
+    const std::filesystem::path& Directory() const { return directory_; }
 
     // Lists `directory`. When it cannot be listed the list stays as it was,
     // `failure` receives a text naming the path and the reason, and the
     // result is false.
-    bool SetDirectory(const QString& directory, QString* failure = nullptr);
+    bool SetDirectory(const std::filesystem::path& directory, QString* failure = nullptr);
 
     // The row of the selected entry, or -1 when nothing is selected.
     int SelectedIndex() const;
+    // The file name listed at `row`, as the file system holds it.
+    const std::filesystem::path& NameAt(int row) const { return names_[static_cast<std::size_t>(row)]; }
 
 signals:
     // An entry was selected, by mouse or keyboard; also when the selected
@@ -35,6 +40,7 @@ private:
     void OnSelectionChanged();
 
     QString pattern_;
-    QString directory_;
+    std::filesystem::path directory_;
+    std::vector<std::filesystem::path> names_;
     bool selectionChangedByPress_ = false;
 };

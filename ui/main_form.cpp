@@ -1,6 +1,7 @@
 #include "main_form.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
@@ -32,31 +33,32 @@ constexpr int kClientWidth = 738;
 constexpr int kClientHeight = 489;
 constexpr qint64 kEventIntervalMs = 15;
 
-// The stored default "C:" names drive C's current directory; without drive
-// letters that is the working directory. The file itself keeps the text.
-QString ResolveStoredDirectory(const QString& text)
+// The stored default "C:" names drive C's current directory. Where paths have
+// no drive letters that is the working directory; the file keeps the text.
+std::filesystem::path ResolveStoredDirectory(const std::filesystem::path& stored)
 {
-#ifdef _WIN32
-    return text;
-#else
-    const auto defaultText = QLatin1StringView(PreferenceFile::kDefaultDirectory.data(),
-                                               static_cast<qsizetype>(PreferenceFile::kDefaultDirectory.size()));
-    return text.compare(defaultText, Qt::CaseInsensitive) == 0 ? QDir::currentPath() : text;
-#endif
+    const std::filesystem::path defaultPath(PreferenceFile::kDefaultDirectory);
+    const QString text = DisplayText(stored);
+    if (!defaultPath.has_root_name() && text.compare(DisplayText(defaultPath), Qt::CaseInsensitive) == 0) {
+        std::error_code error;
+        std::filesystem::path working = std::filesystem::current_path(error);
+        return error ? stored : working;
+    }
+    return stored;
 }
 
 QString FailureText(const std::exception& failure)
 {
     if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&failure)) {
         return QStringLiteral("Cannot use %1: %2")
-            .arg(FromFileSystemPath(fileSystem->path1().string()), QString::fromLocal8Bit(fileSystem->code().message()));
+            .arg(DisplayText(fileSystem->path1()), MessageText(fileSystem->code().message()));
     }
-    return QString::fromLocal8Bit(failure.what());
+    return MessageText(failure.what());
 }
 
 }  // namespace
 
-MainForm::MainForm(const QString& preferenceDirectory, QWidget* parent)
+MainForm::MainForm(const std::filesystem::path& preferenceDirectory, QWidget* parent)
     : QMainWindow(parent), preferenceDirectory_(preferenceDirectory)
 {
     presenter_ = [this](const QString& text) {
@@ -86,7 +88,8 @@ void MainForm::CreateControls()
     Dir1 = new DirectoryList(client);
     Dir1->setGeometry(8, 24, 193, 214);
     Dir1->setFont(directoryFont);
-    Dir1->SetPath(QDir::currentPath());
+    std::error_code noWorkingDirectory;
+    Dir1->SetPath(std::filesystem::current_path(noWorkingDirectory));
 
     File1 = new FileList(QStringLiteral("*.lvl*"), client);
     File1->setGeometry(8, 248, 193, 201);
@@ -178,9 +181,9 @@ void MainForm::LoadForm()
 
 void MainForm::SetDirectories()
 {
-    const std::string file = PreferenceFilePath();
+    const std::filesystem::path file = PreferenceFilePath();
     if (const auto stored = PreferenceFile::ReadDirectory(file)) {
-        if (Dir2->SetPath(ResolveStoredDirectory(FromFileSystemPath(*stored)))) {
+        if (Dir2->SetPath(ResolveStoredDirectory(*stored))) {
             return;
         }
     }
@@ -188,13 +191,14 @@ void MainForm::SetDirectories()
     // The reset runs once; when the file cannot be written or its default is
     // refused too, the window settles quietly on the working directory (or
     // the root, should that have gone).
-    if (!resetting_ && PreferenceFile::WriteDirectory(file, PreferenceFile::kDefaultDirectory)) {
+    if (!resetting_ && PreferenceFile::WriteDirectory(file, std::filesystem::path(PreferenceFile::kDefaultDirectory))) {
         const QScopedValueRollback<bool> resetting(resetting_, true);
         LoadForm();
         return;
     }
-    if (!Dir2->SetPath(QDir::currentPath())) {
-        Dir2->SetPath(QDir::rootPath());
+    std::error_code noWorkingDirectory;
+    if (!Dir2->SetPath(std::filesystem::current_path(noWorkingDirectory))) {
+        Dir2->SetPath(NativePath(QDir::rootPath()));
     }
 }
 
@@ -203,12 +207,12 @@ void MainForm::SaveDirectories()
     // A failure only loses the remembered directory. It is not reported: a
     // program installed where its user may not write would complain at
     // every close.
-    static_cast<void>(PreferenceFile::WriteDirectory(PreferenceFilePath(), ToFileSystemPath(Dir2->Path())));
+    static_cast<void>(PreferenceFile::WriteDirectory(PreferenceFilePath(), Dir2->Path()));
 }
 
-std::string MainForm::PreferenceFilePath() const
+std::filesystem::path MainForm::PreferenceFilePath() const
 {
-    return PreferenceFile::PathIn(ToFileSystemPath(preferenceDirectory_));
+    return PreferenceFile::PathIn(preferenceDirectory_);
 }
 
 void MainForm::SetMessagePresenter(MessagePresenter presenter)
@@ -219,7 +223,7 @@ void MainForm::SetMessagePresenter(MessagePresenter presenter)
 void MainForm::FollowDrive()
 {
     QString failure;
-    if (!Dir2->SetPath(Drive1->Drive(), &failure)) {
+    if (!Dir2->SetPath(NativePath(Drive1->Drive()), &failure)) {
         ReportFailure(failure);
     }
 }
@@ -246,7 +250,7 @@ void MainForm::ConvertSelectedTexture()
     if (index < 0 || converting_) {
         return;
     }
-    const std::string path = JoinPath(ToFileSystemPath(Dir2->Path()), ToFileSystemPath(File2->item(index)->text()));
+    const std::filesystem::path path = JoinPath(Dir2->Path(), File2->NameAt(index));
 
     QString failure;
     converting_ = true;
@@ -326,17 +330,17 @@ void MainForm::ProcessEvents()
 
 void MainForm::ShowMessage(const std::string& text)
 {
-    presenter_(QString::fromLocal8Bit(text));
+    presenter_(MessageText(text));
 }
 
-std::string MainForm::OutputDirectory()
+std::filesystem::path MainForm::OutputDirectory()
 {
-    return ToFileSystemPath(Dir2->Path());
+    return Dir2->Path();
 }
 
 void MainForm::SetStatusText(const std::string& text)
 {
-    Text1->setPlainText(QString::fromLocal8Bit(text));
+    Text1->setPlainText(MessageText(text));
 }
 
 void MainForm::LockTextureColumn()

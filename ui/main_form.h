@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
 #include "conversion_host.h"
+#include "portability.h"
 
 class AboutForm;
 class DirectoryList;
@@ -32,7 +33,7 @@ public:
     using MessagePresenter = std::function<void(const QString& text)>;
 
     // `preferenceDirectory` holds the remembered-directory file.
-    explicit MainForm(const QString& preferenceDirectory = QCoreApplication::applicationDirPath(),
+    explicit MainForm(const std::filesystem::path& preferenceDirectory = Portability::ExecutableDirectory(),
                       QWidget* parent = nullptr);
 
     // Points Dir2 at the remembered directory, resetting the file to the
@@ -47,7 +48,7 @@ public:
     void SetProgressValue(std::uint64_t value) override;
     void ProcessEvents() override;
     void ShowMessage(const std::string& text) override;
-    std::string OutputDirectory() override;
+    std::filesystem::path OutputDirectory() override;
     void SetStatusText(const std::string& text) override;
 
 protected:
@@ -69,7 +70,7 @@ private:
     void ShowProgress();
     void LockTextureColumn();
     void UnlockTextureColumn();
-    std::string PreferenceFilePath() const;
+    std::filesystem::path PreferenceFilePath() const;
 
     QLabel* Label1 = nullptr;
     DirectoryList* Dir1 = nullptr;
@@ -82,7 +83,7 @@ private:
     DriveList* Drive1 = nullptr;
 
     QPointer<AboutForm> about_;
-    QString preferenceDirectory_;
+    std::filesystem::path preferenceDirectory_;
     MessagePresenter presenter_;
     double progressMaximum_ = 100;
     std::uint64_t progressValue_ = 0;

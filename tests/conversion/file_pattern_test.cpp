@@ -31,9 +31,9 @@ TEST(FilePattern, ListsMatchingRegularFilesInNameOrderWithoutHiddenOnes)
     std::filesystem::create_directory(folder / "sub");
 
     EXPECT_EQ(FilePattern::ListMatchingFiles(folder.Path().string(), "*.dds*"),
-              (std::vector<std::string>{"A.DDS", "a.dds.bak", "b.dds", "c.ddsx"}));
+              (std::vector<std::filesystem::path>{"A.DDS", "a.dds.bak", "b.dds", "c.ddsx"}));
     EXPECT_EQ(FilePattern::ListSubdirectories(folder.Path().string()),
-              (std::vector<std::string>{"folder.dds", "sub"}));
+              (std::vector<std::filesystem::path>{"folder.dds", "sub"}));
     EXPECT_THROW(FilePattern::ListMatchingFiles(folder / "missing", "*"), std::filesystem::filesystem_error);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@
 // A host that records every call, in order, for tests to inspect.
 class RecordingHost : public ConversionHost {
 public:
-    explicit RecordingHost(std::string outputDirectory = ".") : outputDirectory(std::move(outputDirectory)) {}
+    explicit RecordingHost(std::filesystem::path outputDirectory = ".") : outputDirectory(std::move(outputDirectory)) {}
 
     void SetProgressMaximum(float maximum) override
     {
@@ -31,7 +32,7 @@ public:
         messages.push_back(text);
         calls.push_back("message " + text);
     }
-    std::string OutputDirectory() override
+    std::filesystem::path OutputDirectory() override
     {
         calls.push_back("output directory");
         return outputDirectory;
@@ -42,7 +43,7 @@ public:
         calls.push_back("status " + text);
     }
 
-    std::string outputDirectory;
+    std::filesystem::path outputDirectory;
     std::vector<std::string> calls;
     std::vector<float> maximums;
     std::vector<std::uint64_t> values;

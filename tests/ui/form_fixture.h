@@ -61,7 +61,7 @@ protected:
 
     void Start(bool show = true)
     {
-        form = std::make_unique<MainForm>(Q(program));
+        form = std::make_unique<MainForm>(program);
         form->SetMessagePresenter([this](const QString& text) { messages << text; });
         if (show) {
             form->show();

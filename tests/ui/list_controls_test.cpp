@@ -33,8 +33,8 @@ TEST(DirectoryListTest, ShowsThePathFromTheRootAndRefusesWhatCannotBeListed)
     DirectoryList list;
     QSignalSpy changes(&list, &DirectoryList::PathChanged);
 
-    ASSERT_TRUE(list.SetPath(Q(base) + "/./"));
-    EXPECT_EQ(list.Path(), Q(base));
+    ASSERT_TRUE(list.SetPath(base / "." / ""));
+    EXPECT_EQ(list.Path(), base);
     QStringList expected{"/"};
     int depth = 1;
     for (const auto& part : base.relative_path()) {
@@ -44,13 +44,13 @@ TEST(DirectoryListTest, ShowsThePathFromTheRootAndRefusesWhatCannotBeListed)
     EXPECT_EQ(Tree(list), expected);
     EXPECT_EQ(list.currentItem()->text(0), "mods");
 
-    ASSERT_TRUE(list.SetPath(Q(base)));  // the same directory again is no change
-    for (const QString& text : {Q(base / "missing"), Q(base / "file.dds"), QString()}) {
-        SCOPED_TRACE(text.toStdString());
+    ASSERT_TRUE(list.SetPath(base));  // the same directory again is no change
+    for (const std::filesystem::path& path : {base / "missing", base / "file.dds", std::filesystem::path()}) {
+        SCOPED_TRACE(path);
         QString failure;
-        EXPECT_FALSE(list.SetPath(text, &failure));
-        EXPECT_TRUE(failure.startsWith("Cannot open directory " + text)) << failure.toStdString();
-        EXPECT_EQ(list.Path(), Q(base));
+        EXPECT_FALSE(list.SetPath(path, &failure));
+        EXPECT_TRUE(failure.startsWith("Cannot open directory " + Q(path))) << failure.toStdString();
+        EXPECT_EQ(list.Path(), base);
         EXPECT_EQ(Tree(list), expected);
     }
     EXPECT_EQ(changes.count(), 1);
@@ -64,15 +64,15 @@ TEST(DirectoryListTest, DoubleClickOpensAnEntry)
     list.resize(200, 400);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    ASSERT_TRUE(list.SetPath(Q(temp.Path())));
+    ASSERT_TRUE(list.SetPath(temp.Path()));
 
     QTreeWidgetItem* child = list.findItems("child", Qt::MatchExactly | Qt::MatchRecursive).value(0);
     ASSERT_NE(child, nullptr);
     const QPoint centre = list.visualItemRect(child).center();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(list.Path(), Q(temp.Path()));  // a single click only highlights
+    EXPECT_EQ(list.Path(), temp.Path());  // a single click only highlights
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(list.Path(), Q(temp.Path() / "child"));
+    EXPECT_EQ(list.Path(), temp.Path() / "child");
 }
 
 TEST(FileListTest, ListsMatchingFilesAndReportsEverySelectionButNotTheFocus)
@@ -83,10 +83,10 @@ TEST(FileListTest, ListsMatchingFilesAndReportsEverySelectionButNotTheFocus)
     }
     std::filesystem::create_directories(temp.Path() / "folder.dds");
     FileList list("*.dds*");
-    ASSERT_TRUE(list.SetDirectory(Q(temp.Path())));
+    ASSERT_TRUE(list.SetDirectory(temp.Path()));
     EXPECT_EQ(Entries(&list), (QStringList{"A.DDS", "a.dds", "a.dds.bak", "a.ddsx"}));
     QString failure;
-    EXPECT_FALSE(list.SetDirectory(Q(temp.Path() / "missing"), &failure));
+    EXPECT_FALSE(list.SetDirectory(temp.Path() / "missing", &failure));
     EXPECT_TRUE(failure.contains(Q(temp.Path() / "missing"))) << failure.toStdString();
     EXPECT_EQ(list.count(), 4);
 
@@ -101,7 +101,7 @@ TEST(FileListTest, ListsMatchingFilesAndReportsEverySelectionButNotTheFocus)
     EXPECT_EQ(clicks.count(), 2);
     EXPECT_EQ(list.SelectedIndex(), 1);
 
-    ASSERT_TRUE(list.SetDirectory(Q(temp.Path())));  // a new listing selects nothing
+    ASSERT_TRUE(list.SetDirectory(temp.Path()));  // a new listing selects nothing
     EXPECT_EQ(clicks.count(), 2);
     EXPECT_EQ(list.SelectedIndex(), -1);
 }

@@ -135,7 +135,7 @@ TEST_F(ConversionTest, InputDuringAConversionIsRefusedAndACloseWaitsForIt)
     EXPECT_TRUE(sawEvents);
     EXPECT_TRUE(std::filesystem::exists(textures / "big.lvl"));
     EXPECT_FALSE(std::filesystem::exists(textures / "other.lvl"));
-    EXPECT_EQ(Dir2()->Path(), Q(textures));
+    EXPECT_EQ(Dir2()->Path(), textures);
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes(textures.string() + "\r\n"));

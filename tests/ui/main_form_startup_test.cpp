@@ -14,9 +14,9 @@ TEST_F(StartUpTest, FirstStartWritesTheDefaultAndShowsTheWorkingDirectory)
     Start();
 
     EXPECT_EQ(ReadBytes(preferenceFile), kDefaultFile);
-    EXPECT_EQ(Dir2()->Path(), Q(work));
+    EXPECT_EQ(Dir2()->Path(), work);
     EXPECT_EQ(Entries(File2()), QStringList{"a.dds"});
-    EXPECT_EQ(Dir1()->Path(), Q(work));
+    EXPECT_EQ(Dir1()->Path(), work);
     EXPECT_EQ(Entries(File1()), QStringList{"b.lvl"});
     EXPECT_EQ(Drive1()->Drive(), DriveList::DriveOf(Q(work)));
     EXPECT_TRUE(Text1()->toPlainText().isEmpty());
@@ -51,8 +51,8 @@ TEST_F(StartUpTest, OnlyTheFirstFieldOfTheFileCountsAndWhatIsRefusedIsReset)
         SCOPED_TRACE(test.contents);
         WriteBytes(preferenceFile, Bytes(test.contents));
         Start(false);
-        EXPECT_EQ(Dir2()->Path(), Q(test.shown));
-        EXPECT_EQ(File2()->Directory(), Q(test.shown));
+        EXPECT_EQ(Dir2()->Path(), test.shown);
+        EXPECT_EQ(File2()->Directory(), test.shown);
         EXPECT_EQ(ReadBytes(preferenceFile), test.reset ? kDefaultFile : Bytes(test.contents));
         EXPECT_TRUE(messages.isEmpty());
         form.reset();
@@ -64,14 +64,14 @@ TEST_F(StartUpTest, AFailedResetComesUpQuietlyWithoutLooping)
     // The file cannot be written: no reset, the working directory.
     std::filesystem::remove(program);
     Start(false);
-    EXPECT_EQ(Dir2()->Path(), Q(work));
+    EXPECT_EQ(Dir2()->Path(), work);
     EXPECT_FALSE(std::filesystem::exists(preferenceFile));
     form.reset();
 
     // A directory in the file's place can be neither read nor replaced.
     std::filesystem::create_directories(preferenceFile);
     Start(false);
-    EXPECT_EQ(Dir2()->Path(), Q(work));
+    EXPECT_EQ(Dir2()->Path(), work);
     EXPECT_TRUE(std::filesystem::is_directory(preferenceFile));
     form.reset();
     std::filesystem::remove(preferenceFile);
@@ -79,8 +79,8 @@ TEST_F(StartUpTest, AFailedResetComesUpQuietlyWithoutLooping)
     // "C:" is refused as well: the working directory has gone.
     std::filesystem::remove(work);
     Start(false);
-    EXPECT_EQ(Dir2()->Path(), QDir::rootPath());
-    EXPECT_EQ(File2()->Directory(), QDir::rootPath());
+    EXPECT_EQ(Dir2()->Path(), std::filesystem::path(QDir::rootPath().toStdString()));
+    EXPECT_EQ(File2()->Directory(), std::filesystem::path(QDir::rootPath().toStdString()));
     EXPECT_EQ(ReadBytes(preferenceFile), kDefaultFile);
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -93,7 +93,7 @@ TEST_F(StartUpTest, CloseReplacesTheFileWithDir2sPath)
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes(textures.string() + "\r\n"));
 
     Start();
-    ASSERT_TRUE(Dir2()->SetPath(Q(work)));
+    ASSERT_TRUE(Dir2()->SetPath(work));
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes(work.string() + "\r\n"));
 

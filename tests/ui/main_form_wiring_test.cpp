@@ -18,9 +18,9 @@ TEST_F(WiringTest, ADriveChoiceMovesOnlyTheTextureColumn)
 
     Drive1()->setFocus();
     QTest::keyClick(Drive1(), Qt::Key_Down);
-    EXPECT_EQ(Dir2()->Path(), Q(volume));
+    EXPECT_EQ(Dir2()->Path(), volume);
     EXPECT_EQ(Entries(File2()), QStringList{"v.dds"});
-    EXPECT_EQ(Dir1()->Path(), Q(work));
+    EXPECT_EQ(Dir1()->Path(), work);
     EXPECT_EQ(Entries(File1()), QStringList{"w.lvl"});
     EXPECT_TRUE(messages.isEmpty());
 
@@ -29,7 +29,7 @@ TEST_F(WiringTest, ADriveChoiceMovesOnlyTheTextureColumn)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(Q(unmounted))) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains("No such file or directory")) << messages[0].toStdString();
-    EXPECT_EQ(Dir2()->Path(), Q(volume));
+    EXPECT_EQ(Dir2()->Path(), volume);
     EXPECT_EQ(Entries(File2()), QStringList{"v.dds"});
 }
 
@@ -46,12 +46,12 @@ TEST_F(WiringTest, OpeningADirectoryInDir2RefreshesFile2)
     ASSERT_EQ(stone.size(), 1);
     Dir2()->setCurrentItem(stone[0]);
     QTest::keyClick(Dir2(), Qt::Key_Return);
-    EXPECT_EQ(Dir2()->Path(), Q(textures / "stone"));
+    EXPECT_EQ(Dir2()->Path(), textures / "stone");
     EXPECT_EQ(Entries(File2()), QStringList{"s.dds"});
-    EXPECT_EQ(Dir1()->Path(), Q(work));
+    EXPECT_EQ(Dir1()->Path(), work);
 
     // Back up, then open a directory that vanished after it was listed.
-    ASSERT_TRUE(Dir2()->SetPath(Q(textures)));
+    ASSERT_TRUE(Dir2()->SetPath(textures));
     EXPECT_EQ(Entries(File2()), QStringList{"t.dds"});
     std::filesystem::remove(textures / "vanished");
     const QList<QTreeWidgetItem*> vanished = Dir2()->findItems("vanished", Qt::MatchExactly | Qt::MatchRecursive);
@@ -60,7 +60,7 @@ TEST_F(WiringTest, OpeningADirectoryInDir2RefreshesFile2)
     QTest::keyClick(Dir2(), Qt::Key_Return);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(Q(textures / "vanished"))) << messages[0].toStdString();
-    EXPECT_EQ(Dir2()->Path(), Q(textures));
+    EXPECT_EQ(Dir2()->Path(), textures);
     EXPECT_EQ(Entries(File2()), QStringList{"t.dds"});
 }
 

@@ -1,0 +1,385 @@
+#include "portability.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <cstdio>
+
+#include "utf_text.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+#include <shellapi.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace Portability {
+
+namespace {
+
+std::error_code LastError()
+{
+    return {errno, std::generic_category()};
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+std::u16string_view Utf16View(const std::wstring& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+std::wstring WideText(std::u16string_view text)
+{
+    return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
+}
+
+// Windows reads and writes at most UINT_MAX bytes a call; a round gigabyte
+// keeps each call well inside that.
+constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
+
+}  // namespace
+
+std::string PathText(const fs::path& path)
+{
+    return UtfText::Utf16ToUtf8(Utf16View(path.native()));
+}
+
+std::u16string PathUtf16(const fs::path& path)
+{
+    return std::u16string(Utf16View(path.native()));
+}
+
+fs::path PathFromUtf8(std::string_view text)
+{
+    return WideText(UtfText::Utf8ToUtf16(text));
+}
+
+fs::path PathFromUtf16(std::u16string_view text)
+{
+    return WideText(text);
+}
+
+std::string PreferenceLineFromPath(const fs::path& path)
+{
+    const std::wstring& wide = path.native();
+    if (wide.empty()) {
+        return {};
+    }
+    const int wideLength = static_cast<int>(wide.size());
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0,
+                                           nullptr, &lossy);
+    std::string line(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, line.data(), length, nullptr, &lossy);
+    // A name the code page cannot hold exactly is kept whole, as UTF-8.
+    if (lossy || length == 0 || PathFromPreferenceLine(line) != path) {
+        return PathText(path);
+    }
+    return line;
+}
+
+fs::path PathFromPreferenceLine(std::string_view line)
+{
+    if (UtfText::IsMultibyteUtf8(line)) {
+        return PathFromUtf8(line);
+    }
+    if (line.empty()) {
+        return {};
+    }
+    const int lineLength = static_cast<int>(line.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, line.data(), lineLength, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, line.data(), lineLength, wide.data(), length);
+    return wide;
+}
+
+fs::path ExecutableDirectory()
+{
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length < name.size()) {
+            name.resize(length);
+            return fs::path(name).parent_path();
+        }
+        name.resize(2 * name.size());
+    }
+}
+
+bool IsHidden(const fs::directory_entry& entry)
+{
+    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return {argv + (argc > 0 ? 1 : 0), argv + argc};
+    }
+    std::vector<std::string> arguments;
+    for (int index = 1; index < count; ++index) {
+        arguments.push_back(PathText(fs::path(wide[index])));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+bool StderrIsTerminal()
+{
+    const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!_isatty(_fileno(stderr)) || !GetConsoleMode(console, &mode)) {
+        return false;
+    }
+    SetConsoleOutputCP(CP_UTF8);
+    return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+NativeFile NativeFile::OpenToRead(const fs::path& path, std::error_code& error)
+{
+    int descriptor = -1;
+    if (_wsopen_s(&descriptor, path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0) {
+        error = LastError();
+    }
+    return NativeFile(descriptor);
+}
+
+NativeFile NativeFile::CreateNew(const fs::path& path, std::error_code& error)
+{
+    int descriptor = -1;
+    if (_wsopen_s(&descriptor, path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+                  _S_IREAD | _S_IWRITE) != 0) {
+        error = LastError();
+    }
+    return NativeFile(descriptor);
+}
+
+std::uint64_t NativeFile::Size(std::error_code& error) const
+{
+    struct _stat64 status {};
+    if (_fstat64(descriptor_, &status) != 0) {
+        error = LastError();
+        return 0;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const int got = _read(descriptor_, static_cast<char*>(bytes) + done,
+                              static_cast<unsigned>(std::min(count - done, kLargestTransfer)));
+        if (got < 0) {
+            error = LastError();
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void NativeFile::Write(const void* bytes, std::size_t count, std::error_code& error)
+{
+    for (std::size_t done = 0; done < count;) {
+        const int written = _write(descriptor_, static_cast<const char*>(bytes) + done,
+                                   static_cast<unsigned>(std::min(count - done, kLargestTransfer)));
+        if (written <= 0) {
+            error = written < 0 ? LastError() : std::make_error_code(std::errc::no_space_on_device);
+            return;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+void NativeFile::Close(std::error_code& error)
+{
+    if (descriptor_ >= 0 && _close(descriptor_) != 0) {
+        error = LastError();
+    }
+    descriptor_ = -1;
+}
+
+void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
+{
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    }
+}
+
+#else
+
+std::string PathText(const fs::path& path)
+{
+    return path.native();
+}
+
+std::u16string PathUtf16(const fs::path& path)
+{
+    return UtfText::Utf8ToUtf16(path.native());
+}
+
+fs::path PathFromUtf8(std::string_view text)
+{
+    return fs::path(std::string(text));
+}
+
+fs::path PathFromUtf16(std::u16string_view text)
+{
+    return fs::path(UtfText::Utf16ToUtf8(text));
+}
+
+std::string PreferenceLineFromPath(const fs::path& path)
+{
+    return path.native();
+}
+
+fs::path PathFromPreferenceLine(std::string_view line)
+{
+    return fs::path(std::string(line));
+}
+
+fs::path ExecutableDirectory()
+{
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::current_path(error) : executable.parent_path();
+}
+
+bool IsHidden(const fs::directory_entry& entry)
+{
+    return entry.path().filename().native().starts_with('.');
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv)
+{
+    return {argv + (argc > 0 ? 1 : 0), argv + argc};
+}
+
+bool StderrIsTerminal()
+{
+    return isatty(STDERR_FILENO) != 0;
+}
+
+NativeFile NativeFile::OpenToRead(const fs::path& path, std::error_code& error)
+{
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        error = LastError();
+    }
+    return NativeFile(descriptor);
+}
+
+NativeFile NativeFile::CreateNew(const fs::path& path, std::error_code& error)
+{
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        error = LastError();
+    }
+    return NativeFile(descriptor);
+}
+
+std::uint64_t NativeFile::Size(std::error_code& error) const
+{
+    struct stat status {};
+    if (fstat(descriptor_, &status) != 0) {
+        error = LastError();
+        return 0;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = read(descriptor_, static_cast<char*>(bytes) + done, count - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = LastError();
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void NativeFile::Write(const void* bytes, std::size_t count, std::error_code& error)
+{
+    for (std::size_t done = 0; done < count;) {
+        const ssize_t written = write(descriptor_, static_cast<const char*>(bytes) + done, count - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error = written < 0 ? LastError() : std::make_error_code(std::errc::no_space_on_device);
+            return;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+void NativeFile::Close(std::error_code& error)
+{
+    if (descriptor_ >= 0 && close(descriptor_) != 0) {
+        error = LastError();
+    }
+    descriptor_ = -1;
+}
+
+void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
+{
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        error = LastError();
+    }
+}
+
+#endif
+
+NativeFile::~NativeFile()
+{
+    std::error_code ignored;
+    Close(ignored);
+}
+
+NativeFile::NativeFile(NativeFile&& other) noexcept : descriptor_(other.descriptor_)
+{
+    other.descriptor_ = -1;
+}
+
+NativeFile& NativeFile::operator=(NativeFile&& other) noexcept
+{
+    if (this != &other) {
+        std::error_code ignored;
+        Close(ignored);
+        descriptor_ = other.descriptor_;
+        other.descriptor_ = -1;
+    }
+    return *this;
+}
+
+}  // namespace Portability

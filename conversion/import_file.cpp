@@ -4,12 +4,12 @@
 #include <cmath>
 #include <limits>
 #include <new>
-#include <optional>
 #include <string_view>
 #include <system_error>
 
 #include "conversion_error.h"
 #include "hex_text.h"
+#include "level_plan.h"
 #include "path_text.h"
 #include "portability.h"
 #include "save_file.h"
@@ -35,15 +35,10 @@ constexpr std::size_t kMipCountPosition = 2 * 28;
 constexpr std::size_t kFourCcPosition = 2 * 84;
 constexpr std::size_t kHeaderCharacters = 2 * 128;
 
-constexpr std::string_view kDxt1 = "44585431";
-constexpr std::string_view kDxt3 = "44585433";
-
 constexpr std::string_view kLevelTag = "4C564C5F";           // "LVL_"
 constexpr std::string_view kInfoChunkHeader = "494E464F08000000";  // "INFO", payload 8
 constexpr std::string_view kBodyTag = "424F4459";            // "BODY"
 constexpr std::size_t kRecordHeaderCharacters = 2 * 32;
-
-constexpr std::uint64_t kLargestSize = std::numeric_limits<std::int32_t>::max();
 
 // The length as the host's single-precision maximum. Past 2^24 bytes most
 // lengths have no exact float; rounding to nearest could put the maximum below
@@ -62,59 +57,15 @@ float ProgressMaximum(std::size_t length)
     throw ConversionError("Cannot read " + Portability::PathText(path) + ": " + reason.message());
 }
 
-// One level record: the size written in its INFO and BODY chunks, and the
-// number of data bytes it stores (4 where that size is below 8).
-struct LevelSize {
-    std::uint32_t field;
-    std::uint32_t stored;
-};
-
-// How a pixel format sizes its first level and its later levels.
-struct SizeRule {
-    std::uint64_t firstSize;
-    std::uint32_t floor;  // later levels are raised to this; 0 for none
-};
-
-SizeRule ChooseSizeRule(std::string_view fourCc, std::uint32_t width, std::uint32_t height)
-{
-    const std::uint64_t pixels = std::uint64_t{width} * height;  // cannot wrap: both below 2^32
-    if (fourCc == kDxt1) {
-        return {DivideRoundHalfEven(pixels, 2), 8};
-    }
-    if (fourCc == kDxt3) {
-        return {pixels, 16};  // one 16-byte block for every 16 pixels
-    }
-    // Two bytes per pixel, doubled only when that cannot wrap.
-    return {pixels > kLargestSize ? pixels : 2 * pixels, 0};
-}
-
-// The sizes of every level, or nothing when one leaves the signed 32-bit
-// range the format's fields are defined in.
-std::optional<std::vector<LevelSize>> PlanLevels(const SizeRule& rule, unsigned levelCount)
-{
-    if (rule.firstSize > kLargestSize || (levelCount > 0 && rule.firstSize + 24 > kLargestSize)) {
-        return std::nullopt;
-    }
-    std::vector<LevelSize> levels;
-    levels.reserve(levelCount);
-    auto size = static_cast<std::uint32_t>(rule.firstSize);
-    for (unsigned level = 0; level < levelCount; ++level) {
-        const std::uint32_t stored = size < 8 ? 4 : size;
-        levels.push_back({size, stored});
-        // Sizes chain through the stored size, not the one in the fields.
-        size = std::max(static_cast<std::uint32_t>(DivideRoundHalfEven(stored, 4)), rule.floor);
-    }
-    return levels;
-}
-
 // Builds the level file as hex text, taking each level's data from HexText
 // starting at `dataStart`; returns it with the position after the last
 // character taken.
-std::pair<std::string, std::size_t> BuildLevelHex(const std::vector<LevelSize>& levels, std::size_t dataStart)
+std::pair<std::string, std::size_t> BuildLevelHex(const std::vector<LevelPlan::LevelSize>& levels,
+                                                  std::size_t dataStart)
 {
     std::size_t position = dataStart;
     std::size_t totalLength = 0;
-    for (const LevelSize& level : levels) {
+    for (const LevelPlan::LevelSize& level : levels) {
         const std::size_t taken = std::min<std::size_t>(2 * std::size_t{level.stored}, HexText.size() - position);
         totalLength += kRecordHeaderCharacters + taken;
         position += taken;
@@ -124,7 +75,7 @@ std::pair<std::string, std::size_t> BuildLevelHex(const std::vector<LevelSize>& 
     levelHex.reserve(totalLength);  // one allocation: the data may be hundreds of MiB
     position = dataStart;
     for (std::uint32_t index = 0; index < levels.size(); ++index) {
-        const LevelSize& level = levels[index];
+        const LevelPlan::LevelSize& level = levels[index];
         levelHex += kLevelTag;
         HexDigits::AppendLittleEndian(levelHex, level.stored + 24);
         levelHex += kInfoChunkHeader;
@@ -171,7 +122,7 @@ void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& hos
     const unsigned levelCount = HexDigits::ReadByte(HexText, kMipCountPosition);
     const std::string_view fourCc = std::string_view(HexText).substr(kFourCcPosition, 8);
 
-    const auto levels = PlanLevels(ChooseSizeRule(fourCc, width, height), levelCount);
+    const auto levels = LevelPlan::PlanLevels(LevelPlan::ChooseSizeRule(fourCc, width, height), levelCount);
     if (!levels) {
         host.ShowMessage(std::string(kNotSupported));
         return;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// The sizes of a texture's level records, from the fields of its DDS header.
+// The pixel format is compared as the hex text of its FourCC.
+namespace LevelPlan {
+
+inline constexpr std::string_view kDxt1 = "44585431";
+inline constexpr std::string_view kDxt3 = "44585433";
+
+// One level record: the size written in its INFO and BODY chunks, and the
+// number of data bytes it stores (4 where that size is below 8).
+struct LevelSize {
+    std::uint32_t field;
+    std::uint32_t stored;
+};
+
+// How a pixel format sizes its first level and its later levels.
+struct SizeRule {
+    std::uint64_t firstSize;
+    std::uint32_t floor;  // later levels are raised to this; 0 for none
+};
+
+SizeRule ChooseSizeRule(std::string_view fourCcHex, std::uint32_t width, std::uint32_t height);
+
+// The sizes of every level, or nothing when one leaves the signed 32-bit
+// range the format's fields are defined in.
+std::optional<std::vector<LevelSize>> PlanLevels(const SizeRule& rule, unsigned levelCount);
+
+}  // namespace LevelPlan

@@ -72,6 +72,27 @@ def mutants_of_line(line):
         yield "removed call", call.group(1) + "static_cast<void>(0);  // removed\n"
 
 
+def other_platform_lines(lines):
+    """Line numbers inside `#ifdef _WIN32` branches: this build never compiles
+    them, so a fault there would survive without telling anything."""
+    skipped, depth, windows_depth = set(), 0, None
+    for number, line in enumerate(lines, start=1):
+        directive = line.strip()
+        if directive.startswith("#if"):
+            depth += 1
+            if windows_depth is None and re.match(r"#if(def\s+_WIN32|\s+defined\(_WIN32\))", directive):
+                windows_depth = depth
+        elif directive.startswith("#el") and windows_depth == depth:
+            windows_depth = None
+        elif directive.startswith("#endif"):
+            if windows_depth == depth:
+                windows_depth = None
+            depth -= 1
+        if windows_depth is not None:
+            skipped.add(number)
+    return skipped
+
+
 def collect_mutants(paths):
     mutants = []
     for path in paths:
@@ -81,7 +102,10 @@ def collect_mutants(paths):
             if source.suffix not in (".cpp", ".h"):
                 continue
             lines = source.read_text().splitlines(keepends=True)
+            skipped = other_platform_lines(lines)
             for number, line in enumerate(lines, start=1):
+                if number in skipped:
+                    continue
                 for kind, mutated in mutants_of_line(line):
                     mutants.append((source.relative_to(ROOT), number, kind, line, mutated))
     return mutants

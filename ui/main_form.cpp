@@ -11,6 +11,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -58,8 +59,8 @@ QString FailureText(const std::exception& failure)
 
 }  // namespace
 
-MainForm::MainForm(const std::filesystem::path& preferenceDirectory, QWidget* parent)
-    : QMainWindow(parent), preferenceDirectory_(preferenceDirectory)
+MainForm::MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent)
+    : QMainWindow(parent), preferencePlaces_(std::move(preferencePlaces))
 {
     presenter_ = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), text, QMessageBox::Ok, this);
@@ -181,8 +182,7 @@ void MainForm::LoadForm()
 
 void MainForm::SetDirectories()
 {
-    const std::filesystem::path file = PreferenceFilePath();
-    if (const auto stored = PreferenceFile::ReadDirectory(file)) {
+    if (const auto stored = PreferenceFile::ReadRemembered(preferencePlaces_)) {
         if (Dir2->SetPath(ResolveStoredDirectory(*stored))) {
             return;
         }
@@ -191,7 +191,8 @@ void MainForm::SetDirectories()
     // The reset runs once; when the file cannot be written or its default is
     // refused too, the window settles quietly on the working directory (or
     // the root, should that have gone).
-    if (!resetting_ && PreferenceFile::WriteDirectory(file, std::filesystem::path(PreferenceFile::kDefaultDirectory))) {
+    if (!resetting_ &&
+        PreferenceFile::Remember(preferencePlaces_, std::filesystem::path(PreferenceFile::kDefaultDirectory))) {
         const QScopedValueRollback<bool> resetting(resetting_, true);
         LoadForm();
         return;
@@ -204,15 +205,9 @@ void MainForm::SetDirectories()
 
 void MainForm::SaveDirectories()
 {
-    // A failure only loses the remembered directory. It is not reported: a
-    // program installed where its user may not write would complain at
-    // every close.
-    static_cast<void>(PreferenceFile::WriteDirectory(PreferenceFilePath(), Dir2->Path()));
-}
-
-std::filesystem::path MainForm::PreferenceFilePath() const
-{
-    return PreferenceFile::PathIn(preferenceDirectory_);
+    // A failure only loses the remembered directory, and the window is
+    // closing: it is not reported.
+    static_cast<void>(PreferenceFile::Remember(preferencePlaces_, Dir2->Path()));
 }
 
 void MainForm::SetMessagePresenter(MessagePresenter presenter)

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "conversion_host.h"
-#include "portability.h"
+#include "preference_file.h"
 
 class AboutForm;
 class DirectoryList;
@@ -32,9 +32,8 @@ public:
     // Shows a modal notice; replaceable so that tests can observe and dismiss.
     using MessagePresenter = std::function<void(const QString& text)>;
 
-    // `preferenceDirectory` holds the remembered-directory file.
-    explicit MainForm(const std::filesystem::path& preferenceDirectory = Portability::ExecutableDirectory(),
-                      QWidget* parent = nullptr);
+    // `preferencePlaces` says where the remembered-directory file lives.
+    explicit MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent = nullptr);
 
     // Points Dir2 at the remembered directory, resetting the file to the
     // default when nothing usable is remembered.
@@ -70,7 +69,6 @@ private:
     void ShowProgress();
     void LockTextureColumn();
     void UnlockTextureColumn();
-    std::filesystem::path PreferenceFilePath() const;
 
     QLabel* Label1 = nullptr;
     DirectoryList* Dir1 = nullptr;
@@ -83,7 +81,7 @@ private:
     DriveList* Drive1 = nullptr;
 
     QPointer<AboutForm> about_;
-    std::filesystem::path preferenceDirectory_;
+    PreferenceFile::Places preferencePlaces_;
     MessagePresenter presenter_;
     double progressMaximum_ = 100;
     std::uint64_t progressValue_ = 0;

@@ -306,6 +306,14 @@ void MainForm::SetProgressValue(std::uint64_t value)
 
 void MainForm::ShowProgress()
 {
+    // The maximum arrives in single precision, which past 2^24 bytes cannot
+    // hold most lengths: the last value may then lie within one step of the
+    // float on either side of it. Such a value is the end, and the bar full.
+    const float maximum = static_cast<float>(progressMaximum_);
+    if (maximum > 0 && static_cast<double>(progressValue_) > static_cast<double>(std::nextafter(maximum, 0.0f))) {
+        PB1->setValue(PB1->maximum());
+        return;
+    }
     const double share =
         progressMaximum_ > 0 ? std::min(static_cast<double>(progressValue_), progressMaximum_) / progressMaximum_ : 0.0;
     PB1->setValue(static_cast<int>(std::llround(share * PB1->maximum())));

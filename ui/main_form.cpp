@@ -23,6 +23,7 @@
 #include "directory_list.h"
 #include "drive_list.h"
 #include "file_list.h"
+#include "folder_watch.h"
 #include "import_file.h"
 #include "path_names.h"
 #include "path_text.h"
@@ -71,6 +72,14 @@ MainForm::MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent)
     CreateMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     LoadForm();
+
+    // The lists follow what happens in their folders, a level file written
+    // by a conversion included, but never in the middle of one.
+    folderWatch_ = new FolderWatch([this] { return converting_; }, this);
+    connect(folderWatch_, &FolderWatch::Changed, this, &MainForm::RefreshLists);
+    connect(Dir1, &DirectoryList::PathChanged, this, &MainForm::WatchListedFolders);
+    connect(Dir2, &DirectoryList::PathChanged, this, &MainForm::WatchListedFolders);
+    WatchListedFolders();
 }
 
 void MainForm::CreateControls()
@@ -237,6 +246,20 @@ void MainForm::FollowDir2()
     if (!File2->SetDirectory(Dir2->Path(), &failure)) {
         ReportFailure(failure);
     }
+}
+
+void MainForm::WatchListedFolders()
+{
+    folderWatch_->Watch({Dir1->Path(), Dir2->Path(), File1->Directory(), File2->Directory()});
+}
+
+void MainForm::RefreshLists()
+{
+    // A folder that has gone stays shown as it was; the next use reports it.
+    Dir1->Refresh();
+    File1->Refresh();
+    Dir2->Refresh();
+    File2->Refresh();
 }
 
 void MainForm::ConvertSelectedTexture()

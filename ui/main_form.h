@@ -17,6 +17,7 @@ class AboutForm;
 class DirectoryList;
 class DriveList;
 class FileList;
+class FolderWatch;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -64,6 +65,8 @@ private:
     void FollowDrive();
     void FollowDir1();
     void FollowDir2();
+    void WatchListedFolders();
+    void RefreshLists();
     void ConvertSelectedTexture();
     void ReportFailure(const QString& text);
     void ShowProgress();
@@ -80,6 +83,7 @@ private:
     QLabel* Label2 = nullptr;
     DriveList* Drive1 = nullptr;
 
+    FolderWatch* folderWatch_ = nullptr;
     QPointer<AboutForm> about_;
     PreferenceFile::Places preferencePlaces_;
     MessagePresenter presenter_;

@@ -174,9 +174,7 @@ void MainForm::ShowAboutWindow()
     if (about_ == nullptr) {
         about_ = new AboutForm();
     }
-    about_->show();
-    about_->raise();
-    about_->activateWindow();
+    about_->Present();
 }
 
 void MainForm::LoadForm()

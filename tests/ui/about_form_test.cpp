@@ -118,6 +118,25 @@ TEST_F(AboutTest, ChoosingAboutAgainBringsBackTheSameWindowAndClosingDestroysIt)
     EXPECT_TRUE(OpenAboutWindows().first()->isVisible());
 }
 
+TEST_F(AboutTest, AboutComesBackToItsNormalStateFromAnyOtherAndWhenShownAgain)
+{
+    Start();
+    ChooseAbout();
+    QPointer<AboutForm> about = OpenAboutWindows().value(0);
+    ASSERT_NE(about, nullptr);
+    for (const auto& change : {&QWidget::showMinimized, &QWidget::showMaximized, &QWidget::showFullScreen}) {
+        (about->*change)();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return about->windowState() == Qt::WindowNoState; }, 1'000));
+        EXPECT_TRUE(about->isVisible());
+        EXPECT_EQ(about->size(), QSize(442, 221));
+    }
+
+    about->hide();
+    ChooseAbout();
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(about));
+}
+
 TEST_F(AboutTest, ActivatingTheMainWindowHandsTheActivationBackToAbout)
 {
     Start();

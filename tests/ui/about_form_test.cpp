@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QtEndian>
@@ -149,6 +150,25 @@ TEST_F(AboutTest, ActivatingTheMainWindowHandsTheActivationBackToAbout)
     QTest::qWait(50);
     EXPECT_TRUE(QTest::qWaitForWindowActive(about));
     EXPECT_EQ(QApplication::activeWindow(), about);
+}
+
+TEST_F(AboutTest, AModalBoxOfTheProgramKeepsTheActivationUntilAnswered)
+{
+    Start();
+    ChooseAbout();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(OpenAboutWindows().value(0)));
+
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), QStringLiteral("Not a supported DDS File"),
+                    QMessageBox::Ok, form.get());
+    bool boxKeptIt = false;
+    QTimer::singleShot(0, &box, [&] {
+        boxKeptIt = QTest::qWaitForWindowActive(&box);
+        QTest::qWait(200);
+        boxKeptIt = boxKeptIt && QApplication::activeWindow() == &box;
+        box.accept();
+    });
+    box.exec();
+    EXPECT_TRUE(boxKeptIt);
 }
 
 TEST_F(AboutTest, ProgramOutlivesTheMainWindowUntilAboutCloses)

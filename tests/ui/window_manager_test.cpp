@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "about_form.h"
@@ -130,14 +129,12 @@ TEST_F(WindowManagerTest, ShowingAboutAgainBringsItBackInFront)
         5'000));
 }
 
-TEST_F(WindowManagerTest, AModalBoxOfTheProgramKeepsTheActivationWhileAboutIsOpen)
+// Whether the box would also stay in front where the platform does not hand
+// the activation back to a modal box by itself is checked offscreen.
+TEST_F(WindowManagerTest, AModalBoxOfTheProgramStaysActiveAndInFrontWhileAboutIsOpen)
 {
-    // Every change of the active window, as the window manager announces it.
-    QProcess spy;
-    spy.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-spy"), QStringLiteral("_NET_ACTIVE_WINDOW")});
-    ASSERT_TRUE(spy.waitForStarted());
-
     WId box = 0;
+    bool boxActive = false;
     bool boxOnTop = false;
     QTimer::singleShot(0, form.get(), [&] {
         QWidget* modal = nullptr;
@@ -145,27 +142,18 @@ TEST_F(WindowManagerTest, AModalBoxOfTheProgramKeepsTheActivationWhileAboutIsOpe
             box = modal->winId();
             static_cast<void>(QTest::qWaitFor([&] { return ActiveWindow() == box; }, 5'000));
             QTest::qWait(500);  // long enough for About to have tried to take the activation
+            boxActive = ActiveWindow() == box && QApplication::activeWindow() == modal;
             boxOnTop = Stacking().value(Stacking().size() - 1) == box;
             modal->close();
         }
     });
     form->ShowMessage("Not a supported DDS File");
     ASSERT_NE(box, WId{0}) << "no modal box came up";
+    EXPECT_TRUE(boxActive);
     EXPECT_TRUE(boxOnTop);
 
-    // Answered, the box hands the activation on, and About takes it back.
+    // Answered, the box hands the activation on, and About has it again.
     EXPECT_TRUE(QTest::qWaitFor([this] { return ActiveWindow() == about->winId(); }, 5'000));
-    spy.kill();
-    spy.waitForFinished();
-    QList<WId> active;
-    for (const QString& line : QString::fromUtf8(spy.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        active << line.section(QLatin1Char('#'), 1).trimmed().section(QLatin1Char(','), 0, 0).toULongLong(nullptr, 16);
-    }
-    const auto boxShown = std::find(active.begin(), active.end(), box);
-    ASSERT_NE(boxShown, active.end());
-    const auto boxAnswered = std::find_if(boxShown, active.end(), [box](WId window) { return window != box; });
-    ASSERT_NE(boxAnswered, active.end());
-    EXPECT_EQ(*boxAnswered, form->winId()) << "the box gave up the activation before it was answered";
 }
 
 }  // namespace

@@ -62,4 +62,30 @@ bool WriteDirectory(const fs::path& file, const fs::path& directory)
     }
 }
 
+std::optional<fs::path> ReadRemembered(const Places& places)
+{
+    std::error_code noFile;
+    if (!places.executableDirectory.empty() &&
+        (places.userDirectory.empty() || fs::is_regular_file(PathIn(places.executableDirectory), noFile))) {
+        return ReadDirectory(PathIn(places.executableDirectory));
+    }
+    if (places.userDirectory.empty()) {
+        return std::nullopt;
+    }
+    return ReadDirectory(PathIn(places.userDirectory));
+}
+
+bool Remember(const Places& places, const fs::path& directory)
+{
+    if (!places.executableDirectory.empty() && WriteDirectory(PathIn(places.executableDirectory), directory)) {
+        return true;
+    }
+    if (places.userDirectory.empty()) {
+        return false;
+    }
+    std::error_code cannotCreate;
+    fs::create_directories(places.userDirectory, cannotCreate);
+    return !cannotCreate && WriteDirectory(PathIn(places.userDirectory), directory);
+}
+
 }  // namespace PreferenceFile

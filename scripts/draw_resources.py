@@ -2,8 +2,10 @@
 """Draw Torvane's picture resources from code and write them to resources/.
 
 Writes torvane.ico (32x32, 16- and 256-colour images), torvane.png (the same
-picture with real alpha) and banner.bmp (the About window's 444x69, 8-bit
-banner). Output is deterministic so regenerating never churns the repository.
+picture with real alpha), icons/NxN.png (the picture drawn afresh at each size
+the desktop's icon theme wants) and banner.bmp (the About window's 444x69,
+8-bit banner). Output is deterministic so regenerating never churns the
+repository.
 """
 
 import math
@@ -56,6 +58,8 @@ def bitmap_info_header(width, height, bpp, image_size, colours):
 # --------------------------------------------------------------------------
 
 ICON_SIZE = 32
+# The sizes installed into the desktop's hicolor icon theme.
+THEME_ICON_SIZES = (32, 48, 128, 256)
 ARROW = [(4.5, 12.5), (16.5, 12.5), (16.5, 5.5), (28.0, 16.0),
          (16.5, 26.5), (16.5, 19.5), (4.5, 19.5)]
 
@@ -103,9 +107,10 @@ def icon_colour(x, y):
     return (0, 0, int(120 + 40 * glow), 255)
 
 
-def icon_pixel(px, py, samples):
-    """Straight RGBA of one pixel, averaged over samples x samples points."""
-    points = [icon_colour(px + (sx + 0.5) / samples, py + (sy + 0.5) / samples)
+def icon_pixel(px, py, samples, scale=1.0):
+    """Straight RGBA of one pixel, averaged over samples x samples points; scale
+    maps pixels to the picture's 32-unit grid."""
+    points = [icon_colour((px + (sx + 0.5) / samples) * scale, (py + (sy + 0.5) / samples) * scale)
               for sy in range(samples) for sx in range(samples)]
     alpha = sum(p[3] for p in points)
     if alpha == 0:
@@ -114,9 +119,11 @@ def icon_pixel(px, py, samples):
     return rgb + (round(alpha / len(points)),)
 
 
-def render_icon(samples):
-    return [[icon_pixel(px, py, samples) for px in range(ICON_SIZE)]
-            for py in range(ICON_SIZE)]
+def render_icon(samples, size=ICON_SIZE):
+    """The icon at size x size pixels; the picture is drawn on a 32-unit grid."""
+    scale = ICON_SIZE / size
+    return [[icon_pixel(px, py, samples, scale) for px in range(size)]
+            for py in range(size)]
 
 
 def icon_image(rows, palette, bpp):
@@ -313,6 +320,9 @@ def main():
     ])
     (RESOURCES / "torvane.ico").write_bytes(ico)
     (RESOURCES / "torvane.png").write_bytes(png_file(render_icon(4)))
+    (RESOURCES / "icons").mkdir(exist_ok=True)
+    for size in THEME_ICON_SIZES:
+        (RESOURCES / "icons" / f"{size}x{size}.png").write_bytes(png_file(render_icon(2, size)))
     (RESOURCES / "banner.bmp").write_bytes(bmp_file(draw_banner(), banner_palette()))
 
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, only
-# those that are missing, then configures and builds into build/ (the build
-# is incremental: a second run rebuilds nothing that is up to date).
+# Installs the Debian packages that building, running, testing and packaging
+# need, only those that are missing, then configures and builds into build/
+# (the build is incremental: a second run rebuilds nothing that is up to
+# date). TORVANE_BUILD_TARGETS names the targets to build, by default all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth clang libclang-rt-14-dev)
+packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth clang libclang-rt-14-dev
+          openbox x11-utils xdotool dpkg-dev file desktop-file-utils appstream)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
@@ -22,4 +24,5 @@ fi
 
 build_dir=${TORVANE_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" > /dev/null
-cmake --build "$build_dir" -j "$(nproc)"
+read -r -a targets <<< "${TORVANE_BUILD_TARGETS:-all}"
+cmake --build "$build_dir" -j "$(nproc)" --target "${targets[@]}"

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test; then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and bounded fuzz runs.
+# Sets up, builds and runs every test (the About window's under Xvfb and
+# openbox among them), builds and checks the Debian package; then the same
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, and bounded
+# fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+scripts/check-package.sh build
 
 TORVANE_BUILD_DIR=build-sanitize scripts/setup.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVANE_SANITIZE=ON
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"

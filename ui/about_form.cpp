@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
+#include <QWindow>
 
 #include "courier_new.h"
 #include "program_icon.h"
@@ -55,21 +56,46 @@ AboutForm::AboutForm(QWidget* parent) : QWidget(parent, Qt::Window)
     const QPixmap banner(QStringLiteral(":/banner.bmp"));
     Image1->setPixmap(banner);
     Image1->setGeometry(0, 152, banner.width(), banner.height());
+
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &AboutForm::TakeBackActivation);
+}
+
+void AboutForm::Present()
+{
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    show();
+    raise();
+    activateWindow();
 }
 
 void AboutForm::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || isActiveWindow()) {
-        return;
+    if (event->type() == QEvent::WindowStateChange &&
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        // Some window managers (openbox) offer to minimize any window, whatever
+        // it asks for; minimized, this one would be lost behind the program
+        // it keeps running. It knows only its normal state.
+        QTimer::singleShot(0, this, &AboutForm::Present);
     }
-    // Another window of the program took the activation: take it back. A
-    // switch to another program leaves no active window here and is let be.
-    QWidget* active = QApplication::activeWindow();
-    if (active != nullptr && active != this) {
-        QTimer::singleShot(0, this, [this] {
-            raise();
-            activateWindow();
+}
+
+void AboutForm::TakeBackActivation(QWindow* focus)
+{
+    // Another window of the program took the activation: take it back, unless
+    // it is a modal box waiting for an answer (its answer hands the activation
+    // on, and this comes back then). A switch to another program leaves no
+    // window of ours with the focus and is let be.
+    const auto anotherOfOurs = [this] {
+        const QWindow* now = QGuiApplication::focusWindow();
+        return isVisible() && now != nullptr && now != windowHandle() && QApplication::activeModalWidget() == nullptr;
+    };
+    if (focus != nullptr && anotherOfOurs()) {
+        QTimer::singleShot(0, this, [this, anotherOfOurs] {
+            if (anotherOfOurs()) {
+                raise();
+                activateWindow();
+            }
         });
     }
 }

@@ -1,7 +1,11 @@
 #include "directory_list.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTreeWidgetItemIterator>
+
+#include <algorithm>
 
 #include <system_error>
 
@@ -58,6 +62,46 @@ bool DirectoryList::SetPath(const std::filesystem::path& path, QString* failure)
         return false;
     }
 
+    Show(target, std::move(subdirectories));
+    scrollToItem(currentItem());
+
+    const bool changed = target != path_;
+    path_ = std::move(target);
+    if (changed) {
+        emit PathChanged();
+    }
+    return true;
+}
+
+bool DirectoryList::Refresh()
+{
+    std::vector<std::filesystem::path> subdirectories;
+    try {
+        subdirectories = FilePattern::ListSubdirectories(path_);
+    } catch (const std::filesystem::filesystem_error&) {
+        return false;
+    }
+    if (subdirectories == subdirectories_) {
+        return true;
+    }
+    const std::filesystem::path underCursor =
+        currentItem() != nullptr ? entryPaths_[currentItem()->data(0, kEntryRole).toUInt()] : path_;
+    const int scrolled = verticalScrollBar()->value();
+    Show(path_, std::move(subdirectories));
+    const auto found = std::find(entryPaths_.begin(), entryPaths_.end(), underCursor);
+    for (QTreeWidgetItemIterator entry(this); *entry != nullptr && found != entryPaths_.end(); ++entry) {
+        if ((*entry)->data(0, kEntryRole).toUInt() == static_cast<uint>(found - entryPaths_.begin())) {
+            setCurrentItem(*entry);
+            break;
+        }
+    }
+    verticalScrollBar()->setValue(scrolled);
+    return true;
+}
+
+void DirectoryList::Show(const std::filesystem::path& target, std::vector<std::filesystem::path> subdirectories)
+{
+    namespace fs = std::filesystem;
     clear();
     entryPaths_.clear();
     fs::path walked = target.root_path();
@@ -69,16 +113,9 @@ bool DirectoryList::SetPath(const std::filesystem::path& path, QString* failure)
     for (const fs::path& name : subdirectories) {
         AddEntry(current, name, target / name, false);
     }
+    subdirectories_ = std::move(subdirectories);
     expandAll();
     setCurrentItem(current);
-    scrollToItem(current);
-
-    const bool changed = target != path_;
-    path_ = std::move(target);
-    if (changed) {
-        emit PathChanged();
-    }
-    return true;
 }
 
 void DirectoryList::keyPressEvent(QKeyEvent* event)

@@ -25,6 +25,12 @@ public:
     // reason, and the result is false.
     bool SetPath(const std::filesystem::path& path, QString* failure = nullptr);
 
+    // Lists the current directory's subdirectories again, keeping the entry
+    // under the cursor (while it is still there) and the scroll position; the
+    // path stays. False when the directory cannot be listed any more; the
+    // list then stays as it was.
+    bool Refresh();
+
 signals:
     // The current directory is another one now.
     void PathChanged();
@@ -37,10 +43,12 @@ protected:
 
 private:
     void Open(QTreeWidgetItem* item);
+    void Show(const std::filesystem::path& target, std::vector<std::filesystem::path> subdirectories);
     QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const std::filesystem::path& text,
                               const std::filesystem::path& path, bool open);
 
     std::filesystem::path path_;
+    std::vector<std::filesystem::path> subdirectories_;
     // The native path of each entry, by the index its item carries.
     std::vector<std::filesystem::path> entryPaths_;
 };

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -28,13 +30,53 @@ bool FileList::SetDirectory(const std::filesystem::path& directory, QString* fai
         }
         return false;
     }
+    Show(std::move(names));
+    directory_ = directory;
+    return true;
+}
+
+bool FileList::Refresh()
+{
+    std::vector<std::filesystem::path> names;
+    try {
+        names = FilePattern::ListMatchingFiles(directory_, pattern_.toStdString());
+    } catch (const std::filesystem::filesystem_error&) {
+        return false;
+    }
+    if (names == names_) {
+        return true;
+    }
+    const auto nameAt = [this](int row) { return row >= 0 ? names_[static_cast<std::size_t>(row)] : std::filesystem::path(); };
+    const std::filesystem::path selected = nameAt(SelectedIndex());
+    const std::filesystem::path current = nameAt(currentRow());
+    const int scrolled = verticalScrollBar()->value();
+    {
+        // The selection is put back, not made: no Clicked.
+        const QSignalBlocker quiet(selectionModel());
+        Show(std::move(names));
+        const auto rowOf = [this](const std::filesystem::path& name) {
+            const auto found = std::find(names_.begin(), names_.end(), name);
+            return name.empty() || found == names_.end() ? -1 : static_cast<int>(found - names_.begin());
+        };
+        if (const int row = rowOf(current); row >= 0) {
+            selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::NoUpdate);
+        }
+        if (const int row = rowOf(selected); row >= 0) {
+            item(row)->setSelected(true);
+        }
+    }
+    verticalScrollBar()->setValue(scrolled);
+    viewport()->update();
+    return true;
+}
+
+void FileList::Show(std::vector<std::filesystem::path> names)
+{
     clear();
     for (const std::filesystem::path& name : names) {
         addItem(DisplayText(name));
     }
     names_ = std::move(names);
-    directory_ = directory;
-    return true;
 }
 
 int FileList::SelectedIndex() const

@@ -22,6 +22,12 @@ public:
     // result is false.
     bool SetDirectory(const std::filesystem::path& directory, QString* failure = nullptr);
 
+    // Lists the directory again, keeping the selected and current entries
+    // (by name, while they are still there) and the scroll position. Choosing
+    // nothing, it converts nothing. False when the directory cannot be listed
+    // any more; the list then stays as it was.
+    bool Refresh();
+
     // The row of the selected entry, or -1 when nothing is selected.
     int SelectedIndex() const;
     // The file name listed at `row`, as the file system holds it.
@@ -38,6 +44,7 @@ protected:
 
 private:
     void OnSelectionChanged();
+    void Show(std::vector<std::filesystem::path> names);
 
     QString pattern_;
     std::filesystem::path directory_;

@@ -1,14 +1,17 @@
 #include <QApplication>
 
+#include "application_id.h"
 #include "main_form.h"
+#include "preference_places.h"
 #include "program_icon.h"
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvane"));
+    QApplication::setDesktopFileName(QString::fromUtf8(kApplicationId.data(), kApplicationId.size()));
     QApplication::setWindowIcon(ProgramIcon());
-    MainForm form;
+    MainForm form(StandardPreferencePlaces());
     form.show();
     return QApplication::exec();
 }

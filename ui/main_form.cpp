@@ -11,6 +11,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "directory_list.h"
 #include "drive_list.h"
 #include "file_list.h"
+#include "folder_watch.h"
 #include "import_file.h"
 #include "path_names.h"
 #include "path_text.h"
@@ -58,8 +60,8 @@ QString FailureText(const std::exception& failure)
 
 }  // namespace
 
-MainForm::MainForm(const std::filesystem::path& preferenceDirectory, QWidget* parent)
-    : QMainWindow(parent), preferenceDirectory_(preferenceDirectory)
+MainForm::MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent)
+    : QMainWindow(parent), preferencePlaces_(std::move(preferencePlaces))
 {
     presenter_ = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), text, QMessageBox::Ok, this);
@@ -70,6 +72,14 @@ MainForm::MainForm(const std::filesystem::path& preferenceDirectory, QWidget* pa
     CreateMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     LoadForm();
+
+    // The lists follow what happens in their folders, a level file written
+    // by a conversion included, but never in the middle of one.
+    folderWatch_ = new FolderWatch([this] { return converting_; }, this);
+    connect(folderWatch_, &FolderWatch::Changed, this, &MainForm::RefreshLists);
+    connect(Dir1, &DirectoryList::PathChanged, this, &MainForm::WatchListedFolders);
+    connect(Dir2, &DirectoryList::PathChanged, this, &MainForm::WatchListedFolders);
+    WatchListedFolders();
 }
 
 void MainForm::CreateControls()
@@ -164,9 +174,7 @@ void MainForm::ShowAboutWindow()
     if (about_ == nullptr) {
         about_ = new AboutForm();
     }
-    about_->show();
-    about_->raise();
-    about_->activateWindow();
+    about_->Present();
 }
 
 void MainForm::LoadForm()
@@ -181,8 +189,7 @@ void MainForm::LoadForm()
 
 void MainForm::SetDirectories()
 {
-    const std::filesystem::path file = PreferenceFilePath();
-    if (const auto stored = PreferenceFile::ReadDirectory(file)) {
+    if (const auto stored = PreferenceFile::ReadRemembered(preferencePlaces_)) {
         if (Dir2->SetPath(ResolveStoredDirectory(*stored))) {
             return;
         }
@@ -191,7 +198,8 @@ void MainForm::SetDirectories()
     // The reset runs once; when the file cannot be written or its default is
     // refused too, the window settles quietly on the working directory (or
     // the root, should that have gone).
-    if (!resetting_ && PreferenceFile::WriteDirectory(file, std::filesystem::path(PreferenceFile::kDefaultDirectory))) {
+    if (!resetting_ &&
+        PreferenceFile::Remember(preferencePlaces_, std::filesystem::path(PreferenceFile::kDefaultDirectory))) {
         const QScopedValueRollback<bool> resetting(resetting_, true);
         LoadForm();
         return;
@@ -204,15 +212,9 @@ void MainForm::SetDirectories()
 
 void MainForm::SaveDirectories()
 {
-    // A failure only loses the remembered directory. It is not reported: a
-    // program installed where its user may not write would complain at
-    // every close.
-    static_cast<void>(PreferenceFile::WriteDirectory(PreferenceFilePath(), Dir2->Path()));
-}
-
-std::filesystem::path MainForm::PreferenceFilePath() const
-{
-    return PreferenceFile::PathIn(preferenceDirectory_);
+    // A failure only loses the remembered directory, and the window is
+    // closing: it is not reported.
+    static_cast<void>(PreferenceFile::Remember(preferencePlaces_, Dir2->Path()));
 }
 
 void MainForm::SetMessagePresenter(MessagePresenter presenter)
@@ -242,6 +244,20 @@ void MainForm::FollowDir2()
     if (!File2->SetDirectory(Dir2->Path(), &failure)) {
         ReportFailure(failure);
     }
+}
+
+void MainForm::WatchListedFolders()
+{
+    folderWatch_->Watch({Dir1->Path(), Dir2->Path(), File1->Directory(), File2->Directory()});
+}
+
+void MainForm::RefreshLists()
+{
+    // A folder that has gone stays shown as it was; the next use reports it.
+    Dir1->Refresh();
+    File1->Refresh();
+    Dir2->Refresh();
+    File2->Refresh();
 }
 
 void MainForm::ConvertSelectedTexture()
@@ -311,6 +327,14 @@ void MainForm::SetProgressValue(std::uint64_t value)
 
 void MainForm::ShowProgress()
 {
+    // The maximum arrives in single precision, which past 2^24 bytes cannot
+    // hold most lengths: the last value may then lie within one step of the
+    // float on either side of it. Such a value is the end, and the bar full.
+    const float maximum = static_cast<float>(progressMaximum_);
+    if (maximum > 0 && static_cast<double>(progressValue_) > static_cast<double>(std::nextafter(maximum, 0.0f))) {
+        PB1->setValue(PB1->maximum());
+        return;
+    }
     const double share =
         progressMaximum_ > 0 ? std::min(static_cast<double>(progressValue_), progressMaximum_) / progressMaximum_ : 0.0;
     PB1->setValue(static_cast<int>(std::llround(share * PB1->maximum())));

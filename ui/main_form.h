@@ -11,12 +11,13 @@
 #include <string>
 
 #include "conversion_host.h"
-#include "portability.h"
+#include "preference_file.h"
 
 class AboutForm;
 class DirectoryList;
 class DriveList;
 class FileList;
+class FolderWatch;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -32,9 +33,8 @@ public:
     // Shows a modal notice; replaceable so that tests can observe and dismiss.
     using MessagePresenter = std::function<void(const QString& text)>;
 
-    // `preferenceDirectory` holds the remembered-directory file.
-    explicit MainForm(const std::filesystem::path& preferenceDirectory = Portability::ExecutableDirectory(),
-                      QWidget* parent = nullptr);
+    // `preferencePlaces` says where the remembered-directory file lives.
+    explicit MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent = nullptr);
 
     // Points Dir2 at the remembered directory, resetting the file to the
     // default when nothing usable is remembered.
@@ -65,12 +65,13 @@ private:
     void FollowDrive();
     void FollowDir1();
     void FollowDir2();
+    void WatchListedFolders();
+    void RefreshLists();
     void ConvertSelectedTexture();
     void ReportFailure(const QString& text);
     void ShowProgress();
     void LockTextureColumn();
     void UnlockTextureColumn();
-    std::filesystem::path PreferenceFilePath() const;
 
     QLabel* Label1 = nullptr;
     DirectoryList* Dir1 = nullptr;
@@ -82,8 +83,9 @@ private:
     QLabel* Label2 = nullptr;
     DriveList* Drive1 = nullptr;
 
+    FolderWatch* folderWatch_ = nullptr;
     QPointer<AboutForm> about_;
-    std::filesystem::path preferenceDirectory_;
+    PreferenceFile::Places preferencePlaces_;
     MessagePresenter presenter_;
     double progressMaximum_ = 100;
     std::uint64_t progressValue_ = 0;

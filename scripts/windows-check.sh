@@ -22,10 +22,12 @@ jobs=$(nproc)
 export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$out"
-# One server for all the runs below, ending 30 seconds after the last one
-# (one may still be up from an earlier check); then the prefix is made, or
-# found current, before any test prints.
-/usr/lib/wine/wineserver -p30 2> /dev/null || true
+# One server for every run below, up until the check ends. wineboot then
+# makes the prefix (or finds it current) and starts Wine's own services with
+# their output on /dev/null: started by a test, they would hold ctest's
+# output pipe open for as long as they live.
+/usr/lib/wine/wineserver -p 2> /dev/null || true  # fails when one is up already
+trap '/usr/lib/wine/wineserver -k 2> /dev/null || true' EXIT
 "$wine" wineboot --init > /dev/null 2>&1
 
 # GoogleTest from Debian's source package, built with the cross compiler.

@@ -1,30 +1,27 @@
 #pragma once
 
-#include <algorithm>
 #include <filesystem>
-
-// Paths are joined and cut on their native text; on Windows both separators
-// count, elsewhere only "/".
-inline bool IsPathSeparator(std::filesystem::path::value_type character)
-{
-    return character == '/' || character == std::filesystem::path::preferred_separator;
-}
 
 // Directory, separator, name: the separator is inserted even when the
 // directory already ends in one (a root then gives a doubled separator).
+// A bare drive ("D:") is the exception: it names that drive's current
+// directory, which a separator would turn into the drive's root.
 inline std::filesystem::path JoinPath(const std::filesystem::path& directory, const std::filesystem::path& name)
 {
     std::filesystem::path::string_type text = directory.native();
-    text += std::filesystem::path::preferred_separator;
+    const bool bareDrive = directory.has_root_name() && text == directory.root_name().native() && text.ends_with(':');
+    if (!bareDrive) {
+        text += std::filesystem::path::preferred_separator;
+    }
     text += name.native();
     return text;
 }
 
 // The file name without directory, cut before its first dot: "grass.final.dds"
-// gives "grass", ".dds" gives "".
+// gives "grass", ".dds" gives "". The name starts after the last separator
+// (on Windows "\" or "/") or after a drive ("D:grass.dds").
 inline std::filesystem::path LevelBaseName(const std::filesystem::path& path)
 {
-    const auto& text = path.native();
-    const auto nameStart = std::find_if(text.rbegin(), text.rend(), IsPathSeparator).base();
-    return std::filesystem::path::string_type(nameStart, std::find(nameStart, text.end(), '.'));
+    const std::filesystem::path::string_type name = path.filename().native();
+    return name.substr(0, name.find('.'));
 }

@@ -1,8 +1,9 @@
 #include "portability.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "utf_text.h"
 
@@ -11,6 +12,11 @@
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+// Without NOMINMAX, <windows.h> defines min and max as macros, which break std::min.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <shellapi.h>
 #else
@@ -50,6 +56,24 @@ std::wstring WideText(std::u16string_view text)
 // keeps each call well inside that.
 constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
 
+// The console's code page before the program switched it to UTF-8.
+UINT shellCodePage = 0;
+
+void GiveBackShellCodePage()
+{
+    SetConsoleOutputCP(shellCodePage);
+}
+
+// The reason of a failed Windows call, worded as the C library's failures
+// are wherever the two agree ("Permission denied", not "Access is denied.").
+std::error_code SystemError(DWORD code)
+{
+    const std::error_code system(static_cast<int>(code), std::system_category());
+    const std::error_condition condition = system.default_error_condition();
+    return condition.category() == std::generic_category() ? std::error_code(condition.value(), std::generic_category())
+                                                           : system;
+}
+
 }  // namespace
 
 std::string PathText(const fs::path& path)
@@ -85,7 +109,7 @@ std::string PreferenceLineFromPath(const fs::path& path)
     std::string line(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, line.data(), length, nullptr, &lossy);
     // A name the code page cannot hold exactly is kept whole, as UTF-8.
-    if (lossy || length == 0 || PathFromPreferenceLine(line) != path) {
+    if (lossy || length == 0 || PathFromPreferenceLine(line).native() != wide) {
         return PathText(path);
     }
     return line;
@@ -111,6 +135,10 @@ fs::path ExecutableDirectory()
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0) {
+            std::error_code error;
+            return fs::current_path(error);
+        }
         if (length < name.size()) {
             name.resize(length);
             return fs::path(name).parent_path();
@@ -142,12 +170,21 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 
 bool StderrIsTerminal()
 {
+    // Messages are UTF-8, which a console shows right only in its UTF-8 code
+    // page, on stdout as on stderr. The console belongs to the shell too, so
+    // its own code page is given back at exit.
+    if (shellCodePage == 0) {
+        shellCodePage = GetConsoleOutputCP();
+        if (shellCodePage != 0 && shellCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
+            std::atexit(GiveBackShellCodePage);
+        }
+    }
+    // A character device that is no console (NUL) takes no cursor controls.
     const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
     DWORD mode = 0;
     if (!_isatty(_fileno(stderr)) || !GetConsoleMode(console, &mode)) {
         return false;
     }
-    SetConsoleOutputCP(CP_UTF8);
     return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
@@ -222,7 +259,7 @@ void NativeFile::Close(std::error_code& error)
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
 {
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+        error = SystemError(GetLastError());
     }
 }
 

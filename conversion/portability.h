@@ -43,8 +43,9 @@ bool IsHidden(const std::filesystem::directory_entry& entry);
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Whether stderr is a terminal that understands the cursor controls of a
-// progress line; on Windows this switches the console to UTF-8 output and
-// its escape sequences on.
+// progress line. Called once before any output: on Windows it switches the
+// console to UTF-8 output for the run (stdout's too) and stderr's escape
+// sequences on.
 bool StderrIsTerminal();
 
 // A file opened on the system's own descriptor: 64-bit sizes, reads and

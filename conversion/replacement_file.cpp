@@ -1,12 +1,21 @@
 #include "replacement_file.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <system_error>
 
 #include "conversion_error.h"
 
-ReplacementFile::ReplacementFile(std::filesystem::path target) : target_(std::move(target))
+namespace {
+
+// Set by tests only, while no file is being written.
+std::optional<std::uint64_t> simulatedFreeSpace;
+
+}  // namespace
+
+ReplacementFile::ReplacementFile(std::filesystem::path target)
+    : target_(std::move(target)), freeSpace_(simulatedFreeSpace)
 {
     const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::error_code error;
@@ -39,10 +48,23 @@ ReplacementFile::~ReplacementFile()
 void ReplacementFile::Write(const void* bytes, std::size_t count)
 {
     std::error_code error;
-    file_.Write(bytes, count, error);
+    // A simulated disk takes what fits and then fails, as a real one does.
+    const std::size_t fitting = freeSpace_ ? static_cast<std::size_t>(std::min<std::uint64_t>(count, *freeSpace_)) : count;
+    file_.Write(bytes, fitting, error);
+    if (freeSpace_) {
+        *freeSpace_ -= fitting;
+    }
+    if (!error && fitting < count) {
+        error = std::make_error_code(std::errc::no_space_on_device);
+    }
     if (error) {
         ThrowWriteError(error);
     }
+}
+
+void ReplacementFile::SimulateFreeSpace(std::optional<std::uint64_t> bytes)
+{
+    simulatedFreeSpace = bytes;
 }
 
 void ReplacementFile::Commit()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 
 #include "portability.h"
 
@@ -23,11 +25,17 @@ public:
     void Write(const void* bytes, std::size_t count);
     void Commit();
 
+    // For tests, on any system: every replacement file made from now on
+    // takes at most `bytes` and then fails as on a full disk; nullopt ends
+    // the simulation.
+    static void SimulateFreeSpace(std::optional<std::uint64_t> bytes);
+
 private:
     [[noreturn]] void ThrowWriteError(const std::error_code& reason) const;
 
     std::filesystem::path target_;
     std::filesystem::path temporaryPath_;
     Portability::NativeFile file_;
+    std::optional<std::uint64_t> freeSpace_;
     bool committed_ = false;
 };

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test (the About window's under Xvfb and
 # openbox among them), builds and checks the Debian package; then the same
-# suite under AddressSanitizer and UndefinedBehaviorSanitizer, and bounded
-# fuzz runs.
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, bounded fuzz
+# runs, and the Windows check (a MinGW-w64 build tested under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -13,3 +13,5 @@ TORVANE_BUILD_DIR=build-sanitize scripts/setup.sh -DCMAKE_BUILD_TYPE=RelWithDebI
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
 
 scripts/fuzz.sh 30
+
+scripts/windows-check.sh

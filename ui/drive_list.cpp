@@ -5,8 +5,11 @@
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <string_view>
+
+#include "path_names.h"
 
 namespace {
 
@@ -31,6 +34,14 @@ bool IsPseudoVolume(const QStorageInfo& volume)
         }
     }
     return false;
+}
+
+// "D:" for a path on drive D, where paths have drive letters; empty elsewhere.
+QString DriveLetterOf(const QString& path)
+{
+    const std::filesystem::path rootName = NativePath(path).root_name();
+    const QString letter = DisplayText(rootName).toUpper();
+    return letter.size() == 2 && letter.endsWith(QLatin1Char(':')) ? letter : QString();
 }
 
 }  // namespace
@@ -64,6 +75,20 @@ void DriveList::SetDrives(QStringList drives, const QString& current)
 
 QStringList DriveList::MachineDrives()
 {
+    // Drive letters, where paths have them: every one, also a drive without
+    // a medium, as "D:" (which names the drive's current directory).
+    QStringList letters;
+    for (const QFileInfo& drive : QDir::drives()) {
+        const QString letter = DriveLetterOf(drive.filePath());
+        if (!letter.isEmpty()) {
+            letters.append(letter);
+        }
+    }
+    if (!letters.isEmpty()) {
+        return letters;
+    }
+
+    // Elsewhere the root and the mount points of the real volumes.
     QStringList drives{QDir::rootPath()};
     QStringList volumes;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
@@ -79,6 +104,10 @@ QStringList DriveList::MachineDrives()
 
 QString DriveList::DriveOf(const QString& path)
 {
+    const QString letter = DriveLetterOf(path);
+    if (!letter.isEmpty()) {
+        return letter;
+    }
     const QStorageInfo volume(path);
     return volume.isValid() ? volume.rootPath() : QDir::rootPath();
 }

@@ -4,8 +4,9 @@
 #include <QString>
 #include <QStringList>
 
-// The machine's drives as a drop-down list. Without drive letters these are
-// the root and the mount points of the real mounted volumes.
+// The machine's drives as a drop-down list: the drive letters where paths
+// have them ("C:", "D:", each naming that drive's current directory), and
+// elsewhere the root and the mount points of the real mounted volumes.
 class DriveList : public QComboBox {
     Q_OBJECT
 
@@ -14,7 +15,7 @@ public:
     // selected.
     explicit DriveList(QWidget* parent = nullptr);
 
-    // The root path of the selected drive.
+    // The selected drive: "D:", or a mount point's root path.
     QString Drive() const;
 
     // Offers `drives`, selecting `current` (added when missing), without a

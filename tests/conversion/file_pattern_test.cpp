@@ -2,6 +2,14 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include "file_pattern.h"
 #include "temp_dir.h"
 
@@ -24,9 +32,16 @@ TEST(FilePattern, StarAndQuestionMarkMatchIgnoringCase)
 TEST(FilePattern, ListsMatchingRegularFilesInNameOrderWithoutHiddenOnes)
 {
     TempDir folder;
-    for (const char* name : {"b.dds", "A.DDS", "a.dds.bak", "c.ddsx", "readme.txt", ".hidden.dds"}) {
+    for (const char* name : {"b.dds", "A.DDS", "a.dds.bak", "c.ddsx", "readme.txt"}) {
         WriteBytes(folder / name, {});
     }
+    // A file the system hides: by its attribute on Windows, by its dot on Linux.
+#ifdef _WIN32
+    WriteBytes(folder / "hidden.dds", {});
+    ASSERT_TRUE(SetFileAttributesW((folder.Path() / "hidden.dds").c_str(), FILE_ATTRIBUTE_HIDDEN));
+#else
+    WriteBytes(folder / ".hidden.dds", {});
+#endif
     std::filesystem::create_directory(folder / "folder.dds");
     std::filesystem::create_directory(folder / "sub");
 

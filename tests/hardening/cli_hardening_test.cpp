@@ -86,7 +86,7 @@ TEST_F(CliHardeningTest, WriteFailingPartWayKeepsTheEarlierFileAndTheNextTexture
         const rlimit limit{64 << 10, 64 << 10};
         setrlimit(RLIMIT_FSIZE, &limit);
     };
-    const auto run = ChildProgram({TORVANE_CONVERT, folder.Path().string()}, limitFileSize).Wait();
+    const auto run = ChildProgram({TORVANE_CONVERT, folder.Path().string()}, {.setup = limitFileSize}).Wait();
 
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "a.lvl created.\nc.lvl created.\n");
@@ -116,7 +116,7 @@ TEST_F(CliHardeningTest, SourcesThatVanishOrShrinkAfterListingFailAloneOrConvert
         ++filled;
     }
     fcntl(output[1], F_SETFL, 0);  // the tool must block on the full pipe, not fail
-    ChildProgram converter({TORVANE_CONVERT, folder.Path().string()}, {}, output[1]);
+    ChildProgram converter({TORVANE_CONVERT, folder.Path().string()}, {.stdoutFd = output[1]});
     close(output[1]);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);

@@ -6,7 +6,16 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include "preference_file.h"
+#include "simulated_full_disk.h"
 #include "temp_dir.h"
 
 namespace {
@@ -21,6 +30,41 @@ TEST(PreferenceFileTest, TheFirstFieldEndsAtTheLineOrTheClosingQuote)
     EXPECT_EQ(PreferenceFile::ReadFirstField("    "), "");
 }
 
+// A folder is never stored mangled: on Linux the line holds the name's bytes;
+// on Windows the ANSI code page when that holds the name exactly, else UTF-8,
+// and a line reads as UTF-8 only when it is UTF-8 beyond plain ASCII.
+TEST(PreferenceFileTest, EveryDirectoryIsStoredSoThatItReadsBackExactly)
+{
+    struct Case {
+        std::filesystem::path directory;
+        std::string line;
+    };
+#ifdef _WIN32
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the lines below are those of code page 1252";
+    }
+    const Case cases[] = {
+        {L"C:", "C:"},
+        {L"D:\\Mods\\Gr\u00FCn", "D:\\Mods\\Gr\xFCn"},
+        {L"D:\\\u041C\u043E\u0434\u044B", "D:\\\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B"},  // not in the code page
+        {L"D:\\\u00C3\u00A9", "D:\\\xC3\x83\xC2\xA9"},  // its code page bytes C3 A9 would read as UTF-8 "é"
+    };
+#else
+    const Case cases[] = {
+        {"/mods/Gr\xC3\xBCn", "/mods/Gr\xC3\xBCn"},
+        {"/mods/\xE9t\xE9", "/mods/\xE9t\xE9"},  // Latin-1, not UTF-8
+    };
+#endif
+    TempDir temp;
+    const std::filesystem::path file = temp.Path() / "torvanepref.ini";
+    for (const Case& test : cases) {
+        ASSERT_TRUE(PreferenceFile::WriteDirectory(file, test.directory));
+        const std::vector<std::uint8_t> bytes = ReadBytes(file);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), test.line + "\r\n");
+        EXPECT_EQ(PreferenceFile::ReadDirectory(file).value().native(), test.directory.native());
+    }
+}
+
 TEST(PreferenceFileTest, UnusableFilesAreRefusedAndNothingIsLeftBehind)
 {
     TempDir temp;
@@ -30,7 +74,16 @@ TEST(PreferenceFileTest, UnusableFilesAreRefusedAndNothingIsLeftBehind)
     EXPECT_FALSE(PreferenceFile::WriteDirectory((temp.Path() / "blocked" / "torvanepref.ini").string(), "/mods"));
     EXPECT_EQ(PreferenceFile::ReadDirectory((temp.Path() / "blocked" / "torvanepref.ini").string()), std::nullopt);
 
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 1);  // "blocked" alone
+    // A full disk keeps the earlier file whole.
+    const std::filesystem::path file = temp.Path() / "torvanepref.ini";
+    ASSERT_TRUE(PreferenceFile::WriteDirectory(file, "/mods"));
+    {
+        const SimulatedFullDisk disk(4);
+        EXPECT_FALSE(PreferenceFile::WriteDirectory(file, "/textures"));
+    }
+    EXPECT_EQ(PreferenceFile::ReadDirectory(file), std::filesystem::path("/mods"));
+
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 2);  // "blocked" and the file
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path() / "blocked"), {}), 1);
 }
 

@@ -139,4 +139,30 @@ TEST(PreferencePlacesTest, ACopyInstalledWithItsDesktopEntryNeverWritesBesideIts
     EXPECT_EQ(installed.userDirectory, user);
 }
 
+// Names are bytes on Linux, and need not be UTF-8: a folder and a texture
+// named in Latin-1 are listed, converted and remembered byte for byte.
+TEST_F(StartUpTest, AFolderNotNamedInUtf8ConvertsItsTexturesAndIsRememberedAcrossARestart)
+{
+    const std::filesystem::path folder = textures / "\xE9t\xE9";
+    std::filesystem::create_directories(folder);
+    WriteBytes(folder / "\xE9t\xE9.dds", BuildDds({.width = 4, .height = 4, .mipCount = 1, .fourCc = "DXT1",
+                                                    .pixelData = NumberedBytes(8)}));
+    StartOnTextures();
+
+    ASSERT_EQ(Dir2()->currentItem()->childCount(), 1);
+    Dir2()->setCurrentItem(Dir2()->currentItem()->child(0));
+    QTest::keyClick(Dir2(), Qt::Key_Return);
+    ASSERT_EQ(Dir2()->Path(), folder);
+    ASSERT_EQ(File2()->count(), 1);
+    ClickEntry(File2(), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder / "\xE9t\xE9.lvl"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadBytes(preferenceFile), Bytes(folder.string() + "\r\n"));
+    Start(false);
+    EXPECT_EQ(Dir2()->Path(), folder);
+    EXPECT_EQ(File2()->Directory(), folder);
+}
+
 }  // namespace

@@ -2,11 +2,15 @@
 // separate process against a plain whole-file copy run the same way, with the
 // tool's peak memory. Prints figures; it is not a test.
 //
-//   conversion_bench [--rounds N] [SIZE...]
+//   conversion_bench [--rounds N] [--pause SECONDS] [SIZE...]
 //
 // Each SIZE, in MiB from 1 to 256 (default 64 and 128), is an uncompressed
 // texture of about that size: 8192 × (48 × SIZE) pixels of two bytes with a
-// full mipmap chain. Every figure is the median of N rounds (default 5).
+// full mipmap chain. Every figure is given as the median, lowest and highest
+// of N rounds (default 9). --pause waits before each round, so that the
+// system can take back the memory the round before freed: on a virtual
+// machine that returns free memory to its host, first touches of memory then
+// cost what they cost after a pause in real use.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -20,13 +24,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "conversion_error.h"
 #include "dds_builder.h"
 #include "import_file.h"
 #include "temp_dir.h"
@@ -117,7 +124,11 @@ Round MeasureRound(const std::filesystem::path& source, const std::filesystem::p
     Round round{};
     PhaseHost host(folder);
     const Clock::time_point start = Clock::now();
-    ImportFile::ImportTexture(source, host);
+    try {
+        ImportFile::ImportTexture(source, host);
+    } catch (const ConversionError& error) {
+        Fail(error.what());
+    }
     if (!host.firstEvent) {
         Fail("the texture is too small to reach an event point");
     }
@@ -153,17 +164,30 @@ unsigned WriteTexture(const std::filesystem::path& path, std::uint32_t width, st
     return levels;
 }
 
-double Median(const std::vector<Round>& rounds, double Round::*figure)
+// A figure over all rounds: its median, lowest and highest value.
+struct Spread {
+    double median;
+    double lowest;
+    double highest;
+};
+
+Spread SpreadOf(const std::vector<Round>& rounds, const std::function<double(const Round&)>& figure)
 {
     std::vector<double> values;
     for (const Round& round : rounds) {
-        values.push_back(round.*figure);
+        values.push_back(figure(round));
     }
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return {values[values.size() / 2], values.front(), values.back()};
 }
 
-void Measure(unsigned sizeMiB, int roundCount)
+void PrintFigure(const char* name, const Spread& spread, const char* unit, const char* target)
+{
+    std::printf("  %-16s %6.3f %s  (%.3f to %.3f)  %s\n", name, spread.median, unit, spread.lowest, spread.highest,
+                target);
+}
+
+void Measure(unsigned sizeMiB, int roundCount, unsigned pauseSeconds)
 {
     TempDir folder;
     const std::filesystem::path source = folder.Path() / "texture.dds";
@@ -174,23 +198,24 @@ void Measure(unsigned sizeMiB, int roundCount)
 
     std::vector<Round> rounds;
     for (int round = 0; round < roundCount; ++round) {
+        std::this_thread::sleep_for(std::chrono::seconds(pauseSeconds));
         rounds.push_back(MeasureRound(source, folder.Path()));
     }
-    const auto median = [&rounds](double Round::*figure) { return Median(rounds, figure); };
-    const auto target = [sizeMiB](unsigned appliesAt, const char* text) {
-        return sizeMiB == appliesAt ? text : "";
+    const auto spread = [&rounds](const std::function<double(const Round&)>& figure) {
+        return SpreadOf(rounds, figure);
     };
-    std::printf("%u x %u uncompressed, %u levels, %.1f MiB; median of %d rounds\n", width, height, levels,
-                fileSize / (1 << 20), roundCount);
-    std::printf("  load              %6.3f s   %s\n", median(&Round::load), target(128, "(target <= 0.5 s)"));
-    std::printf("  encode            %6.3f s\n", median(&Round::encode));
-    std::printf("  build and write   %6.3f s   %s\n", median(&Round::buildAndWrite),
-                target(128, "(target <= 0.6 s)"));
-    std::printf("  torvane-convert   %6.3f s   peak memory %.2f x file size (target <= 5.2)\n",
-                median(&Round::convert), median(&Round::peakBytes) / fileSize);
-    std::printf("  plain copy        %6.3f s\n", median(&Round::copy));
-    std::printf("  ratio             %6.2f     %s\n", median(&Round::convert) / median(&Round::copy),
-                target(64, "(target <= 1.5)"));
+    const auto target = [sizeMiB](unsigned appliesAt, const char* text) { return sizeMiB == appliesAt ? text : ""; };
+    std::printf("%u x %u uncompressed, %u levels, %.1f MiB; median (lowest to highest) of %d rounds\n", width,
+                height, levels, fileSize / (1 << 20), roundCount);
+    PrintFigure("load", spread(&Round::load), "s", target(128, "target <= 0.5 s"));
+    PrintFigure("encode", spread(&Round::encode), "s", "");
+    PrintFigure("build and write", spread(&Round::buildAndWrite), "s", target(128, "target <= 0.6 s"));
+    PrintFigure("torvane-convert", spread(&Round::convert), "s", "as a process of its own");
+    PrintFigure("plain copy", spread(&Round::copy), "s", "the same way");
+    PrintFigure("ratio", spread([](const Round& round) { return round.convert / round.copy; }), " ",
+                target(64, "target <= 1.5"));
+    PrintFigure("peak memory", spread([fileSize](const Round& round) { return round.peakBytes / fileSize; }), "x",
+                "the file size, target <= 5.2");
 }
 
 std::optional<unsigned> Number(std::string_view text)
@@ -204,7 +229,8 @@ std::optional<unsigned> Number(std::string_view text)
 
 int main(int argc, char** argv)
 {
-    int rounds = 5;
+    int rounds = 9;
+    unsigned pauseSeconds = 0;
     std::vector<unsigned> sizes;
     for (int index = 1; index < argc; ++index) {
         const std::string_view argument = argv[index];
@@ -214,17 +240,23 @@ int main(int argc, char** argv)
                 Fail("--rounds takes a positive number");
             }
             rounds = static_cast<int>(*count);
+        } else if (argument == "--pause" && index + 1 < argc) {
+            const auto seconds = Number(argv[++index]);
+            if (!seconds) {
+                Fail("--pause takes a number of seconds");
+            }
+            pauseSeconds = *seconds;
         } else if (const auto size = Number(argument); size && *size >= 1 && *size <= kLargestSize) {
             sizes.push_back(*size);
         } else {
-            Fail("usage: conversion_bench [--rounds N] [SIZE_MIB (1 to 256)...]");
+            Fail("usage: conversion_bench [--rounds N] [--pause SECONDS] [SIZE_MIB (1 to 256)...]");
         }
     }
     if (sizes.empty()) {
         sizes = {64, 128};
     }
     for (const unsigned size : sizes) {
-        Measure(size, rounds);
+        Measure(size, rounds, pauseSeconds);
         std::fflush(stdout);
     }
     return 0;

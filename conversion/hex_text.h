@@ -2,19 +2,22 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 // Hex text: each byte as two upper-case hexadecimal digits, high nibble first,
 // no separators.
 namespace HexDigits {
 
-// Writes the two digits of `byte` at `out[0]` and `out[1]`.
-void FormatByte(std::uint8_t byte, char* out);
+// Writes the 2 × `count` digits of `bytes` at `text`.
+void EncodeBytes(const std::uint8_t* bytes, std::size_t count, char* text);
 
-// Appends the eight digits of `value` in file byte order, lowest byte first
-// (8 becomes "08000000").
-void AppendLittleEndian(std::string& text, std::uint32_t value);
+// Reads `count` bytes from the 2 × `count` characters at `text`. Lower-case
+// digits read like upper-case ones; any other character reads as 0.
+void DecodeBytes(const char* text, std::size_t count, std::uint8_t* bytes);
+
+// Writes the eight digits of `value` in file byte order, lowest byte first
+// (8 becomes "08000000"), at `text`; returns the position after them.
+char* WriteLittleEndian(std::uint32_t value, char* text);
 
 // Reads eight digits in file byte order back into a value. The text must hold
 // at least `position + 8` characters of upper-case hex.

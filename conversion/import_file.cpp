@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <new>
+#include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "conversion_error.h"
 #include "hex_text.h"
@@ -16,8 +19,8 @@
 
 namespace ImportFile {
 
-std::vector<std::uint8_t> SourceBytes;
-std::string HexText;
+LargeBuffer<std::uint8_t> SourceBytes;
+LargeBuffer<char> HexText;
 
 namespace {
 
@@ -40,6 +43,12 @@ constexpr std::string_view kInfoChunkHeader = "494E464F08000000";  // "INFO", pa
 constexpr std::string_view kBodyTag = "424F4459";            // "BODY"
 constexpr std::size_t kRecordHeaderCharacters = 2 * 32;
 
+// The level text is built in HexText's memory (BuildLevelHex): its first
+// record header takes the end of the DDS header's place, and EncodeHex keeps
+// room behind the text for the headers of the other records, at most 255.
+constexpr std::size_t kLevelTextStart = kHeaderCharacters - kRecordHeaderCharacters;
+constexpr std::size_t kLevelHeaderRoom = kRecordHeaderCharacters * 254;
+
 // The length as the host's single-precision maximum. Past 2^24 bytes most
 // lengths have no exact float; rounding to nearest could put the maximum below
 // the last value handed over, so it is rounded up instead.
@@ -57,37 +66,46 @@ float ProgressMaximum(std::size_t length)
     throw ConversionError("Cannot read " + Portability::PathText(path) + ": " + reason.message());
 }
 
-// Builds the level file as hex text, taking each level's data from HexText
-// starting at `dataStart`; returns it with the position after the last
-// character taken.
-std::pair<std::string, std::size_t> BuildLevelHex(const std::vector<LevelPlan::LevelSize>& levels,
-                                                  std::size_t dataStart)
+// The 64 characters that open a level's record, ahead of its data.
+void WriteRecordHeader(const LevelPlan::LevelSize& level, std::uint32_t index, char* record)
 {
-    std::size_t position = dataStart;
-    std::size_t totalLength = 0;
-    for (const LevelPlan::LevelSize& level : levels) {
-        const std::size_t taken = std::min<std::size_t>(2 * std::size_t{level.stored}, HexText.size() - position);
-        totalLength += kRecordHeaderCharacters + taken;
-        position += taken;
-    }
+    char* field = std::copy(kLevelTag.begin(), kLevelTag.end(), record);
+    field = HexDigits::WriteLittleEndian(level.stored + 24, field);
+    field = std::copy(kInfoChunkHeader.begin(), kInfoChunkHeader.end(), field);
+    field = HexDigits::WriteLittleEndian(index, field);
+    field = HexDigits::WriteLittleEndian(level.field, field);
+    field = std::copy(kBodyTag.begin(), kBodyTag.end(), field);
+    HexDigits::WriteLittleEndian(level.field, field);
+}
 
-    std::string levelHex;
-    levelHex.reserve(totalLength);  // one allocation: the data may be hundreds of MiB
-    position = dataStart;
-    for (std::uint32_t index = 0; index < levels.size(); ++index) {
-        const LevelPlan::LevelSize& level = levels[index];
-        levelHex += kLevelTag;
-        HexDigits::AppendLittleEndian(levelHex, level.stored + 24);
-        levelHex += kInfoChunkHeader;
-        HexDigits::AppendLittleEndian(levelHex, index);
-        HexDigits::AppendLittleEndian(levelHex, level.field);
-        levelHex += kBodyTag;
-        HexDigits::AppendLittleEndian(levelHex, level.field);
-        const std::size_t taken = std::min<std::size_t>(2 * std::size_t{level.stored}, HexText.size() - position);
-        levelHex.append(HexText, position, taken);
-        position += taken;
+// The level file as hex text, built in the memory HexText had: level 0's
+// data stays where it is, behind a record header written over the end of the
+// DDS header, and each later level's data moves up by the record headers
+// before it, last level first so that nothing is overwritten before it has
+// moved. That spares a copy of the whole text. HexText keeps only the data
+// the levels did not take. The text runs from kLevelTextStart to the end of
+// the buffer returned.
+LargeBuffer<char> BuildLevelHex(const std::vector<LevelPlan::LevelSize>& levels)
+{
+    std::vector<std::size_t> taken(levels.size());  // characters of data per level
+    std::size_t dataEnd = kHeaderCharacters;
+    for (std::size_t index = 0; index < levels.size(); ++index) {
+        taken[index] = std::min<std::size_t>(2 * std::size_t{levels[index].stored}, HexText.size() - dataEnd);
+        dataEnd += taken[index];
     }
-    return {std::move(levelHex), position};
+    LargeBuffer<char> levelText = std::move(HexText);
+    HexText = LargeBuffer<char>(levelText.begin() + static_cast<std::ptrdiff_t>(dataEnd), levelText.end());
+
+    // Grows into the room EncodeHex reserved behind the text: nothing moves.
+    levelText.resize(dataEnd + kRecordHeaderCharacters * levels.size() - kRecordHeaderCharacters);
+    std::size_t dataStart = dataEnd;
+    for (std::size_t index = levels.size(); index-- > 0;) {
+        dataStart -= taken[index];
+        char* const record = levelText.data() + dataStart + kRecordHeaderCharacters * index - kRecordHeaderCharacters;
+        std::memmove(record + kRecordHeaderCharacters, levelText.data() + dataStart, taken[index]);
+        WriteRecordHeader(levels[index], static_cast<std::uint32_t>(index), record);
+    }
+    return levelText;
 }
 
 // The module state holds one conversion; a second one started while the
@@ -113,25 +131,23 @@ void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& hos
 {
     EncodeHex(host);
 
-    if (!HexText.starts_with(kDdsMagic) || HexText.size() < kHeaderCharacters) {
+    const std::string_view hexText(HexText.data(), HexText.size());
+    if (!hexText.starts_with(kDdsMagic) || hexText.size() < kHeaderCharacters) {
         host.ShowMessage(std::string(kNotSupported));
         return;
     }
-    const std::uint32_t height = HexDigits::ReadLittleEndian(HexText, kHeightPosition);
-    const std::uint32_t width = HexDigits::ReadLittleEndian(HexText, kWidthPosition);
-    const unsigned levelCount = HexDigits::ReadByte(HexText, kMipCountPosition);
-    const std::string_view fourCc = std::string_view(HexText).substr(kFourCcPosition, 8);
+    const std::uint32_t height = HexDigits::ReadLittleEndian(hexText, kHeightPosition);
+    const std::uint32_t width = HexDigits::ReadLittleEndian(hexText, kWidthPosition);
+    const unsigned levelCount = HexDigits::ReadByte(hexText, kMipCountPosition);
+    const std::string_view fourCc = hexText.substr(kFourCcPosition, 8);
 
     const auto levels = LevelPlan::PlanLevels(LevelPlan::ChooseSizeRule(fourCc, width, height), levelCount);
     if (!levels) {
         host.ShowMessage(std::string(kNotSupported));
         return;
     }
-    auto [levelHex, consumed] = BuildLevelHex(*levels, kHeaderCharacters);
-    // What the levels did not take stays behind, without the room the whole text needed.
-    HexText.erase(0, consumed);
-    HexText.shrink_to_fit();
-
+    const LargeBuffer<char> levelText = BuildLevelHex(*levels);
+    const std::string_view levelHex(levelText.data() + kLevelTextStart, levelText.size() - kLevelTextStart);
     SaveFile::WriteLevelFile(levelHex, LevelBaseName(path), host);
 }
 
@@ -155,7 +171,7 @@ void LoadSource(const std::filesystem::path& path)
 
     // Let go of the previous texture before sizing for this one (assigning {}
     // would keep its capacity).
-    SourceBytes = std::vector<std::uint8_t>();
+    SourceBytes = LargeBuffer<std::uint8_t>();
     SourceBytes.resize(static_cast<std::size_t>(length));
     const std::size_t read = file.Read(SourceBytes.data(), SourceBytes.size(), error);
     if (error) {
@@ -168,7 +184,8 @@ void LoadSource(const std::filesystem::path& path)
 void EncodeHex(ConversionHost& host)
 {
     const std::size_t length = SourceBytes.size();
-    HexText = std::string();  // released first, so the old text and the new one are never held together
+    HexText = LargeBuffer<char>();  // released first, so the old text and the new one are never held together
+    HexText.reserve(2 * length + kLevelHeaderRoom);
     HexText.resize(2 * length);
     host.SetProgressMaximum(ProgressMaximum(length));
 
@@ -177,12 +194,9 @@ void EncodeHex(ConversionHost& host)
     // user sees exactly what per-byte updates would show, without tens of
     // millions of calls for a large texture. The byte that fills a piece is
     // counted after the events, as a per-byte update would count it.
-    char* out = HexText.data();
     for (std::size_t done = 0; done < length;) {
         const std::size_t pieceEnd = std::min(length, done + kBytesPerPiece);
-        for (std::size_t index = done; index < pieceEnd; ++index) {
-            HexDigits::FormatByte(SourceBytes[index], out + 2 * index);
-        }
+        HexDigits::EncodeBytes(SourceBytes.data() + done, pieceEnd - done, HexText.data() + 2 * done);
         done = pieceEnd;
         if (done % kBytesPerPiece == 0) {
             host.SetProgressValue(done - 1);

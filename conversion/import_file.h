@@ -2,10 +2,9 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "conversion_host.h"
+#include "large_buffer.h"
 
 // Turns a DDS texture into a level file. A conversion works on hex text: the
 // source is encoded, its header read from fixed character positions, and the
@@ -13,9 +12,9 @@
 namespace ImportFile {
 
 // The bytes of the last file loaded.
-extern std::vector<std::uint8_t> SourceBytes;
+extern LargeBuffer<std::uint8_t> SourceBytes;
 // SourceBytes as hex text; after a conversion, the data its levels left over.
-extern std::string HexText;
+extern LargeBuffer<char> HexText;
 
 // Reads the whole file into SourceBytes. Throws ConversionError when the file
 // cannot be opened or read.

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <new>
 
 #include "utf_text.h"
 
@@ -21,6 +24,7 @@
 #include <shellapi.h>
 #else
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -418,5 +422,124 @@ NativeFile& NativeFile::operator=(NativeFile&& other) noexcept
     }
     return *this;
 }
+
+}  // namespace Portability
+
+// Memory for texture-sized buffers.
+namespace Portability {
+
+namespace {
+
+// A huge page on x86-64 and on most arm64 kernels; smaller blocks would gain
+// nothing from one.
+constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
+
+// `size` rounded up to a multiple of `granule`, a power of two; sizes so
+// close to the top of the address space that this would wrap are refused.
+std::size_t RoundUp(std::size_t size, std::size_t granule)
+{
+    if (size > std::numeric_limits<std::size_t>::max() - 2 * granule) {
+        throw std::bad_alloc();
+    }
+    return (size + granule - 1) & ~(granule - 1);
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+// The large-page size when this process may use large pages, else 0. They
+// need the "Lock pages in memory" privilege switched on in the process's
+// token; most accounts do not hold it.
+std::size_t GrantedLargePage()
+{
+    static const std::size_t granted = []() -> std::size_t {
+        const std::size_t minimum = GetLargePageMinimum();
+        HANDLE token = nullptr;
+        if (minimum == 0 || !OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+            return 0;
+        }
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        // AdjustTokenPrivileges succeeds without the privilege, and says so
+        // only through the last error.
+        const bool enabled = LookupPrivilegeValueW(nullptr, L"SeLockMemoryPrivilege", &privileges.Privileges[0].Luid) &&
+                             AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                             GetLastError() == ERROR_SUCCESS;
+        CloseHandle(token);
+        return enabled ? minimum : 0;
+    }();
+    return granted;
+}
+
+}  // namespace
+
+void* AllocateLarge(std::size_t size)
+{
+    if (size < kLargeBlock) {
+        return ::operator new(size);
+    }
+    if (const std::size_t largePage = GrantedLargePage(); largePage != 0) {
+        // Fails when physical memory is too fragmented; ordinary pages then.
+        if (void* block = VirtualAlloc(nullptr, RoundUp(size, largePage), MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES,
+                                       PAGE_READWRITE)) {
+            return block;
+        }
+    }
+    void* block = VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return block;
+}
+
+void ReleaseLarge(void* block, std::size_t size) noexcept
+{
+    if (size < kLargeBlock) {
+        ::operator delete(block);
+    } else if (block != nullptr) {
+        VirtualFree(block, 0, MEM_RELEASE);
+    }
+}
+
+#else
+
+void* AllocateLarge(std::size_t size)
+{
+    if (size < kLargeBlock) {
+        return ::operator new(size);
+    }
+    // The kernel puts huge pages only on aligned 2 MiB ranges: map one more
+    // than needed and give back what lies outside the aligned ones.
+    const std::size_t length = RoundUp(size, kLargeBlock);
+    void* mapped = mmap(nullptr, length + kLargeBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) {
+        throw std::bad_alloc();
+    }
+    char* const start = static_cast<char*>(mapped);
+    const auto address = reinterpret_cast<std::uintptr_t>(start);
+    char* const block = start + (RoundUp(address, kLargeBlock) - address);
+    if (block != start) {
+        munmap(start, static_cast<std::size_t>(block - start));
+    }
+    munmap(block + length, static_cast<std::size_t>(start + kLargeBlock - block));
+    // Advice only: without transparent huge pages the block has ordinary ones.
+    madvise(block, length, MADV_HUGEPAGE);
+    return block;
+}
+
+void ReleaseLarge(void* block, std::size_t size) noexcept
+{
+    if (size < kLargeBlock) {
+        ::operator delete(block);
+    } else if (block != nullptr) {
+        munmap(block, RoundUp(size, kLargeBlock));
+    }
+}
+
+#endif
 
 }  // namespace Portability

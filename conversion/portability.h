@@ -80,4 +80,15 @@ private:
 // Renames `from` over `to`, replacing a file of that name in one step.
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);
 
+// Memory for buffers that hold a whole texture or its hex text, with
+// contents undefined until written. Blocks of 2 MiB and more come straight
+// from the system on huge pages where it grants them (transparent huge pages
+// on Linux; large pages on Windows when the account may lock pages in
+// memory), so filling hundreds of MiB takes hundreds of page faults rather
+// than tens of thousands. Smaller blocks come from operator new. Throws
+// std::bad_alloc.
+void* AllocateLarge(std::size_t size);
+// Gives back a block of AllocateLarge; `size` is the one it was asked for.
+void ReleaseLarge(void* block, std::size_t size) noexcept;
+
 }  // namespace Portability

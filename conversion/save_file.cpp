@@ -10,7 +10,7 @@
 
 namespace SaveFile {
 
-void WriteLevelFile(const std::string& levelHex, const std::filesystem::path& baseName, ConversionHost& host)
+void WriteLevelFile(std::string_view levelHex, const std::filesystem::path& baseName, ConversionHost& host)
 {
     std::filesystem::path fileName = baseName;
     fileName += ".lvl";
@@ -21,9 +21,7 @@ void WriteLevelFile(const std::string& levelHex, const std::filesystem::path& ba
     const std::size_t byteCount = levelHex.size() / 2;
     for (std::size_t done = 0; done < byteCount;) {
         const std::size_t count = std::min(buffer.size(), byteCount - done);
-        for (std::size_t index = 0; index < count; ++index) {
-            buffer[index] = HexDigits::ReadByte(levelHex, 2 * (done + index));
-        }
+        HexDigits::DecodeBytes(levelHex.data() + 2 * done, count, buffer.data());
         output.Write(buffer.data(), count);
         done += count;
     }

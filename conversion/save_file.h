@@ -1,7 +1,7 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
+#include <string_view>
 
 #include "conversion_host.h"
 
@@ -11,6 +11,6 @@ namespace SaveFile {
 // reports it as created. The file is replaced only once every byte is on
 // disk, so a failed write (ConversionError) leaves an earlier file of that
 // name untouched and reports nothing.
-void WriteLevelFile(const std::string& levelHex, const std::filesystem::path& baseName, ConversionHost& host);
+void WriteLevelFile(std::string_view levelHex, const std::filesystem::path& baseName, ConversionHost& host);
 
 }  // namespace SaveFile

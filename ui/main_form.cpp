@@ -271,11 +271,21 @@ void MainForm::ConvertSelectedTexture()
     QString failure;
     converting_ = true;
     eventClock_.invalidate();
+    // Shown at the click, before a large texture takes its time to load: the
+    // new selection, the greyed column and an empty bar. Painted directly, so
+    // no input is handled here.
+    LockTextureColumn();
+    SetProgressValue(0);
+    repaint();
     try {
         ImportFile::ImportTexture(path, *this);
     } catch (const std::exception& error) {
         failure = FailureText(error);
     }
+    // Input that arrived after the last event point, while the level file was
+    // built and written, meets the column still greyed and is refused, as
+    // during encoding, instead of acting once the column is back.
+    QCoreApplication::processEvents();
     converting_ = false;
     UnlockTextureColumn();
 
@@ -342,7 +352,6 @@ void MainForm::ShowProgress()
 
 void MainForm::ProcessEvents()
 {
-    LockTextureColumn();
     // Pieces of a large texture arrive far faster than a screen refreshes;
     // handling events for each of them would only slow the conversion down.
     if (eventClock_.isValid() && eventClock_.elapsed() < kEventIntervalMs) {
@@ -371,10 +380,6 @@ void MainForm::LockTextureColumn()
 {
     // While a conversion lets events through, nothing may change the texture
     // directory it writes to or start another one.
-    if (columnLocked_) {
-        return;
-    }
-    columnLocked_ = true;
     QWidget* focus = focusWidget();
     const std::initializer_list<QWidget*> column = {Drive1, Dir2, File2};
     focusBeforeLock_ = std::find(column.begin(), column.end(), focus) != column.end() ? focus : nullptr;
@@ -386,10 +391,6 @@ void MainForm::LockTextureColumn()
 
 void MainForm::UnlockTextureColumn()
 {
-    if (!columnLocked_) {
-        return;
-    }
-    columnLocked_ = false;
     for (QWidget* control : std::initializer_list<QWidget*>{Drive1, Dir2, File2}) {
         control->setEnabled(true);
     }

@@ -93,7 +93,6 @@ private:
     bool resetting_ = false;
     bool converting_ = false;
     bool closeDeferred_ = false;
-    bool columnLocked_ = false;
     QElapsedTimer eventClock_;
     QPointer<QWidget> focusBeforeLock_;
     QPointer<QWidget> focusDuringLock_;

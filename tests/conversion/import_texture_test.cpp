@@ -115,13 +115,31 @@ TEST_F(ImportTextureTest, OnlyTheLowByteOfTheMipmapCountCounts)
     EXPECT_EQ(Convert({4, 4, 265, "DXT1", {}}).records.size(), 9u);
 }
 
+TEST_F(ImportTextureTest, EveryOneOf255LevelsTakesItsDataInOrderAndTheRestIsLeftOver)
+{
+    // 4 × 4 uncompressed: 32 bytes, then 8, then 4 stored for each level after.
+    const std::vector<std::uint8_t> pixels = NumberedBytes(32 + 8 + 4 * 253 + 3);
+    const Conversion conversion = Convert({4, 4, 255, "", pixels});
+
+    ASSERT_EQ(conversion.records.size(), 255u);
+    std::vector<std::uint8_t> joined;
+    for (const LevelRecord& record : conversion.records) {
+        EXPECT_EQ(record.index, &record - conversion.records.data());
+        joined.insert(joined.end(), record.data.begin(), record.data.end());
+    }
+    EXPECT_EQ(joined, std::vector<std::uint8_t>(pixels.begin(), pixels.end() - 3));
+    // Bytes 1,052 to 1,054, which hold 48 to 50.
+    EXPECT_EQ(std::string(ImportFile::HexText.begin(), ImportFile::HexText.end()), "303132");
+}
+
 TEST_F(ImportTextureTest, ModuleStateKeepsOnlyTheLastTextureAndItsLeftoverData)
 {
-    Convert({512, 512, 1, "", NumberedBytes(524'288)});
+    const std::vector<std::uint8_t> pixels = NumberedBytes(2 * 1024 * 1024);
+    EXPECT_EQ(Convert({1024, 1024, 1, "", pixels}).records.at(0).data, pixels);
     Convert({4, 4, 1, "", NumberedBytes(40)});
     // Eight bytes more than the level took; a larger earlier texture's room is let go.
     EXPECT_EQ(ImportFile::SourceBytes.capacity(), 168u);
-    EXPECT_EQ(ImportFile::HexText, "2021222324252627");
+    EXPECT_EQ(std::string(ImportFile::HexText.begin(), ImportFile::HexText.end()), "2021222324252627");
     EXPECT_LT(ImportFile::HexText.capacity(), 1'000u);
 }
 

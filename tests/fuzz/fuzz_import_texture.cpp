@@ -124,21 +124,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(false, error.what());
     }
 
-    Require(ImportFile::SourceBytes == texture, "SourceBytes holds the file");
+    Require(std::ranges::equal(ImportFile::SourceBytes, texture), "SourceBytes holds the file");
     CheckProgress(host, size);
     Require(Entries(folder.Path()) == std::set<std::string>{"texture.dds", "texture.lvl"}, "no temporary file is left");
     if (!Acceptable(texture)) {
         Require(host.messages == std::vector<std::string>{"Not a supported DDS File"}, "a refusal says so once");
         Require(host.statuses.empty(), "a refusal reports nothing as created");
         Require(ReadBytes(folder / "texture.lvl") == kEarlierLevelFile, "a refusal leaves the earlier file");
-        Require(ImportFile::HexText == UpperHex(texture.begin(), texture.end()), "HexText is the file in hex");
+        Require(std::ranges::equal(ImportFile::HexText, UpperHex(texture.begin(), texture.end())),
+                "HexText is the file in hex");
         return 0;
     }
     Require(host.messages.empty(), "an accepted texture shows no message");
     Require(host.statuses == std::vector<std::string>{"texture.lvl created."}, "the level file is reported");
     const std::size_t taken = CheckRecords(texture, ReadBytes(folder / "texture.lvl"));
-    Require(ImportFile::HexText == UpperHex(texture.begin() + static_cast<std::ptrdiff_t>(kHeaderBytes + taken),
-                                            texture.end()),
+    Require(std::ranges::equal(ImportFile::HexText,
+                               UpperHex(texture.begin() + static_cast<std::ptrdiff_t>(kHeaderBytes + taken), texture.end())),
             "HexText keeps the data the levels left");
     return 0;
 }

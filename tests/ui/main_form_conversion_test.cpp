@@ -1,4 +1,5 @@
 // Converting from File2, and what the window does while a conversion runs.
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,6 +20,13 @@ std::vector<std::uint8_t> SmallTexture()
 std::vector<std::uint8_t> LargeTexture()
 {
     return BuildDds({.width = 256, .height = 256, .mipCount = 1, .fourCc = "DXT1", .pixelData = NumberedBytes(60'000)});
+}
+
+// One piece of hex text: encoding lets events through once, and the level
+// file is then built and written without another event point.
+std::vector<std::uint8_t> OnePieceTexture()
+{
+    return BuildDds({.width = 256, .height = 256, .mipCount = 1, .fourCc = "DXT1", .pixelData = NumberedBytes(30'000)});
 }
 
 using ConversionTest = FormTest;
@@ -167,6 +175,32 @@ TEST_F(ConversionTest, InputDuringAConversionIsRefusedAndACloseWaitsForIt)
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes(textures.string() + "\r\n"));
+}
+
+TEST_F(ConversionTest, AClickQueuedWhileTheLevelFileIsWrittenDoesNotActAfterwards)
+{
+    WriteBytes(textures / "big.dds", OnePieceTexture());
+    WriteBytes(textures / "other.dds", SmallTexture());
+    StartOnTextures();
+
+    // Posted from the event point, so it is still queued when the
+    // conversion stops letting events through.
+    QTimer::singleShot(0, form.get(), [&] {
+        QWidget* viewport = File2()->viewport();
+        const QPoint point = File2()->visualItemRect(File2()->item(1)).center();
+        QCoreApplication::postEvent(viewport, new QMouseEvent(QEvent::MouseButtonPress, point, viewport->mapToGlobal(point),
+                                                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(viewport, new QMouseEvent(QEvent::MouseButtonRelease, point,
+                                                              viewport->mapToGlobal(point), Qt::LeftButton,
+                                                              Qt::NoButton, Qt::NoModifier));
+    });
+    ClickEntry(File2(), 0);
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(std::filesystem::exists(textures / "big.lvl"));
+    EXPECT_FALSE(std::filesystem::exists(textures / "other.lvl"));
+    EXPECT_EQ(File2()->SelectedIndex(), 0);
+    EXPECT_TRUE(File2()->isEnabled());
 }
 
 TEST_F(ConversionTest, TheColumnComesBackWithTheFocusAfterAConversion)

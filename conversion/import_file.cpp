@@ -16,8 +16,8 @@
 
 namespace ImportFile {
 
-std::vector<std::uint8_t> SourceBytes;
-std::string HexText;
+thread_local std::vector<std::uint8_t> SourceBytes;
+thread_local std::string HexText;
 
 namespace {
 
@@ -106,7 +106,7 @@ public:
     ConversionInProgress& operator=(const ConversionInProgress&) = delete;
 
 private:
-    static inline bool running_ = false;
+    static inline thread_local bool running_ = false;
 };
 
 void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& host)

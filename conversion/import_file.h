@@ -13,9 +13,9 @@
 namespace ImportFile {
 
 // The bytes of the last file loaded.
-extern std::vector<std::uint8_t> SourceBytes;
+extern thread_local std::vector<std::uint8_t> SourceBytes;
 // SourceBytes as hex text; after a conversion, the data its levels left over.
-extern std::string HexText;
+extern thread_local std::string HexText;
 
 // Reads the whole file into SourceBytes. Throws ConversionError when the file
 // cannot be opened or read.

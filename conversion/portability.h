@@ -64,6 +64,8 @@ public:
 
     bool IsOpen() const { return descriptor_ >= 0; }
     std::uint64_t Size(std::error_code& error) const;
+    // Moves the position that the next read starts from.
+    void Seek(std::uint64_t offset, std::error_code& error);
     // Reads until `count` bytes or the end of the file; returns how many.
     std::size_t Read(void* bytes, std::size_t count, std::error_code& error);
     // Writes all `count` bytes or fails.
@@ -78,5 +80,20 @@ private:
 
 // Renames `from` over `to`, replacing a file of that name in one step.
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);
+
+// The path as the file system compares names, for telling whether two paths
+// name one file: upper-cased on Windows, whose names ignore case, and
+// unchanged elsewhere. The path should be absolute and normal already.
+std::filesystem::path ComparablePath(const std::filesystem::path& path);
+
+// Ctrl+C and a request to terminate only set a flag from here on, so that
+// the program can end at a point of its own choosing: a file half written
+// would otherwise be left behind. Not for a program started with them
+// ignored, which keeps ignoring them.
+void CatchInterrupts();
+bool InterruptRequested();
+// Ends the program the way the caught interrupt would have, so that the
+// shell or script that started it sees it interrupted and stops too.
+[[noreturn]] void EndAsInterrupted();
 
 }  // namespace Portability

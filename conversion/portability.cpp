@@ -376,7 +376,7 @@ void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error
 
 #endif
 
-// Which file two paths name, and ending on an interrupt.
+// Telling files apart and whether they changed, and ending on an interrupt.
 
 #ifdef _WIN32
 
@@ -394,6 +394,18 @@ BOOL WINAPI RecordConsoleInterrupt(DWORD event)
 }
 
 }  // namespace
+
+std::optional<FileStamp> StampOf(const fs::path& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
+        return std::nullopt;
+    }
+    const auto join = [](DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; };
+    return FileStamp{join(attributes.nFileSizeHigh, attributes.nFileSizeLow),
+                     static_cast<std::int64_t>(join(attributes.ftLastWriteTime.dwHighDateTime,
+                                                    attributes.ftLastWriteTime.dwLowDateTime))};
+}
 
 fs::path ComparablePath(const fs::path& path)
 {
@@ -436,6 +448,16 @@ extern "C" void RecordSignal(int number)
 }
 
 }  // namespace
+
+std::optional<FileStamp> StampOf(const fs::path& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
 
 fs::path ComparablePath(const fs::path& path)
 {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -80,6 +81,15 @@ private:
 
 // Renames `from` over `to`, replacing a file of that name in one step.
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);
+
+// A file's size and last write time, from one look at the file system:
+// enough to tell that it changed. Nothing when it cannot be looked at.
+struct FileStamp {
+    std::uint64_t size;
+    std::int64_t modified;  // in the system's own unit
+    bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 
 // The path as the file system compares names, for telling whether two paths
 // name one file: upper-cased on Windows, whose names ignore case, and

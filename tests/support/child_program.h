@@ -58,6 +58,9 @@ public:
     ChildProgram(const ChildProgram&) = delete;
     ChildProgram& operator=(const ChildProgram&) = delete;
 
+    // Sends the running program a signal, as Ctrl+C in its terminal would.
+    void Signal(int number) const { kill(pid_, number); }
+
     Result Wait()
     {
         int status = 0;

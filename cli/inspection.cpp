@@ -135,8 +135,9 @@ void InspectTexture(FileReader& file, InspectionReport& report)
     }
     const unsigned fullChain = width == 0 || height == 0 ? 0 : std::bit_width(std::max(width, height));
     if (levelCount > fullChain) {
-        report.warnings.push_back(Count(levelCount, "level") + " are more than a " + std::to_string(width) + " x " +
-                                  std::to_string(height) + " texture has (" + std::to_string(fullChain) + ")");
+        report.warnings.push_back("the mipmap count " + std::to_string(levelCount) + " is more than the " +
+                                  Count(fullChain, "level") + " a " + std::to_string(width) + " x " +
+                                  std::to_string(height) + " texture has");
     }
     if (dataBytes < claimed) {
         report.warnings.push_back("the pixel data is " + Count(claimed - dataBytes, "byte") + " shorter than the " +

@@ -132,71 +132,61 @@ const OptionSpec* FindShort(char name)
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error)
 {
-    Options options;
-    bool optionsEnded = false;
-    // The value of an option that takes one: the rest of its argument, or the next argument.
-    const auto takeValue = [&](const OptionSpec& spec, std::size_t& index, std::optional<std::string> attached,
-                               const std::string& shownAs) -> std::optional<std::string> {
-        if (attached) {
-            return attached;
-        }
-        if (index + 1 == arguments.size()) {
-            error = "option " + shownAs + " needs " + std::string(spec.valueName);
-            return std::nullopt;
-        }
-        return arguments[++index];
+    // An option as typed: "--name[=value]", or one letter of "-abc" with what
+    // follows it as its value when it takes one.
+    struct Named {
+        const OptionSpec* spec;
+        std::string shownAs;
+        std::optional<std::string> value;
     };
 
+    Options options;
+    bool optionsEnded = false;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string& argument = arguments[index];
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
             options.paths.push_back(Portability::PathFromUtf8(argument));
-        } else if (argument == "--") {
+            continue;
+        }
+        if (argument == "--") {
             optionsEnded = true;
-        } else if (argument.starts_with("--")) {
+            continue;
+        }
+        std::vector<Named> named;
+        if (argument.starts_with("--")) {
             const std::size_t equals = argument.find('=');
-            const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionSpec* spec = FindLong(name);
-            if (spec == nullptr) {
-                error = "unknown option --" + name;
-                return std::nullopt;
-            }
-            std::optional<std::string> value;
-            if (equals != std::string::npos) {
-                if (spec->valueName.empty()) {
-                    error = "option --" + name + " takes no value";
-                    return std::nullopt;
-                }
-                value = argument.substr(equals + 1);
-            }
-            if (!spec->valueName.empty() && !(value = takeValue(*spec, index, value, "--" + name))) {
-                return std::nullopt;
-            }
-            if (!Apply(options, *spec, value.value_or(""), error)) {
-                return std::nullopt;
-            }
+            const std::string shownAs = argument.substr(0, equals);
+            named.push_back({FindLong(std::string_view(shownAs).substr(2)), shownAs,
+                             equals == std::string::npos ? std::nullopt : std::optional(argument.substr(equals + 1))});
         } else {
             for (std::size_t position = 1; position < argument.size(); ++position) {
                 const OptionSpec* spec = FindShort(argument[position]);
-                if (spec == nullptr) {
-                    error = "unknown option " + std::string{'-', argument[position]};
+                const bool takesRest = spec != nullptr && !spec->valueName.empty() && position + 1 < argument.size();
+                named.push_back({spec, std::string{'-', argument[position]},
+                                 takesRest ? std::optional(argument.substr(position + 1)) : std::nullopt});
+                if (takesRest) {
+                    break;
+                }
+            }
+        }
+        for (Named& option : named) {
+            if (option.spec == nullptr) {
+                error = "unknown option " + option.shownAs;
+                return std::nullopt;
+            }
+            if (option.spec->valueName.empty() && option.value) {
+                error = "option " + option.shownAs + " takes no value";
+                return std::nullopt;
+            }
+            if (!option.spec->valueName.empty() && !option.value) {
+                if (index + 1 == arguments.size()) {
+                    error = "option " + option.shownAs + " needs " + std::string(option.spec->valueName);
                     return std::nullopt;
                 }
-                std::optional<std::string> value;
-                if (!spec->valueName.empty()) {
-                    std::optional<std::string> attached;
-                    if (position + 1 < argument.size()) {
-                        attached = argument.substr(position + 1);
-                    }
-                    value = takeValue(*spec, index, attached, std::string{'-', spec->shortName});
-                    if (!value) {
-                        return std::nullopt;
-                    }
-                    position = argument.size();
-                }
-                if (!Apply(options, *spec, value.value_or(""), error)) {
-                    return std::nullopt;
-                }
+                option.value = arguments[++index];
+            }
+            if (!Apply(options, *option.spec, option.value.value_or(""), error)) {
+                return std::nullopt;
             }
         }
     }

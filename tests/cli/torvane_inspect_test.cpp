@@ -115,7 +115,7 @@ TEST_F(TorvaneInspectTest, FaultyTexturesAndLevelFilesAreNamedAndExitWithOne)
         {"short-records.dds", BuildDds({8, 8, 4, "DXT1", NumberedBytes(20)}), "         1           8            8           0\n"},
         {"leftover.dds", BuildDds({4, 4, 1, "", NumberedBytes(40)}),
          "  warning: 8 bytes of pixel data are left over after the last level\n"},
-        {"deep.dds", BuildDds({4, 4, 5, "", NumberedBytes(50)}), "  warning: 5 levels are more than a 4 x 4 texture has (3)\n"},
+        {"deep.dds", BuildDds({4, 4, 5, "", NumberedBytes(50)}), "  warning: the mipmap count 5 is more than the 3 levels a 4 x 4 texture has\n"},
         {"field.dds", mipmapField265, "  mipmap count field  265\n"},
         {"none.dds", BuildDds({4, 4, 0, "", {}}), "  warning: the mipmap count is 0: the level file would hold no records\n"},
         {"huge.dds", BuildDds({65'536, 32'768, 1, "", {}}),

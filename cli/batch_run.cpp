@@ -111,17 +111,21 @@ bool BatchRun::Convert(const JobList& list)
         }
     };
     {
-        // The calling thread is one of the workers; the others end with this block.
+        // The calling thread is one of the workers; the others end with this
+        // block. A system that refuses more threads gets the batch done by fewer.
         std::vector<std::jthread> helpers;
-        for (std::size_t helper = 1; helper < std::min<std::size_t>(workers_, batch.size()); ++helper) {
-            helpers.emplace_back(work);
+        try {
+            for (std::size_t helper = 1; helper < std::min<std::size_t>(workers_, batch.size()); ++helper) {
+                helpers.emplace_back(work);
+            }
+        } catch (const std::system_error&) {
         }
         work();
     }
 
     if (Portability::InterruptRequested()) {
         console.FlushAfterInterrupt();
-    } else {
+    } else if (!options_.dryRun) {
         console.PrintSummary(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return console.AllSucceeded();

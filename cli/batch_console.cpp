@@ -37,17 +37,6 @@ void BatchConsole::Finish(std::size_t index, JobOutcome outcome)
     }
 }
 
-void BatchConsole::FlushAfterInterrupt()
-{
-    const std::lock_guard lock(mutex_);
-    ClearProgressLocked();
-    for (; nextToPrint_ < finished_.size(); ++nextToPrint_) {
-        if (finished_[nextToPrint_]) {
-            PrintLocked(*finished_[nextToPrint_]);
-        }
-    }
-}
-
 void BatchConsole::ReportFailure(const std::string& line)
 {
     const std::lock_guard lock(mutex_);

@@ -32,10 +32,9 @@ public:
 
     // The texture at `index` has encoded `percent` of its source.
     void Progress(std::size_t index, int percent);
+    // Every texture a worker takes must finish, if only as Interrupted, so
+    // that the lines after it come out.
     void Finish(std::size_t index, JobOutcome outcome);
-    // Prints the lines still held back behind a texture that never finished,
-    // as in an interrupted batch.
-    void FlushAfterInterrupt();
 
     // For a failure outside any texture, such as a folder that cannot be
     // listed: printed at once and counted as failed.

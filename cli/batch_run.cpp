@@ -123,9 +123,7 @@ bool BatchRun::Convert(const JobList& list)
         work();
     }
 
-    if (Portability::InterruptRequested()) {
-        console.FlushAfterInterrupt();
-    } else if (!options_.dryRun) {
+    if (!Portability::InterruptRequested() && !options_.dryRun) {
         console.PrintSummary(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return console.AllSucceeded();

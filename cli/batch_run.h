@@ -13,9 +13,8 @@ public:
 
     // Converts the listed textures as one batch, printing one line for each
     // in list order and the list's failures before them. Returns whether
-    // every texture converted or was up to date and nothing failed. When
-    // Ctrl+C ends the batch early, the lines of the textures that finished
-    // are printed all the same.
+    // every texture converted or was up to date and nothing failed. Ctrl+C
+    // ends the batch early: no texture is started after it.
     bool Convert(const JobList& list);
 
 private:

@@ -42,7 +42,8 @@ int main(int argc, char** argv)
 
     // From here on Ctrl+C lets the level file being written finish.
     Portability::CatchInterrupts();
-    const bool showProgress = !options->quiet && Portability::StderrIsTerminal();
+    // Asked first in any case: on Windows it also sets a console to UTF-8, which failures need too.
+    const bool showProgress = Portability::StderrIsTerminal() && !options->quiet;
     BatchRun run(*options, showProgress);
     TextureWatch watch(paths, *options);
 

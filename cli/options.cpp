@@ -46,23 +46,23 @@ const char* const kUsage =
 
 namespace {
 
-struct OptionSpec {
+struct KnownOption {
     char shortName;  // '\0' for a long option only
     std::string_view longName;
     std::string_view valueName;  // empty for an option without a value
 };
 
-constexpr std::array kOptionSpecs{
-    OptionSpec{'o', "output-dir", "a directory"},
-    OptionSpec{'r', "recursive", ""},
-    OptionSpec{'\0', "file-list", "a file"},
-    OptionSpec{'u', "update", ""},
-    OptionSpec{'j', "jobs", "a number"},
-    OptionSpec{'n', "dry-run", ""},
-    OptionSpec{'q', "quiet", ""},
-    OptionSpec{'\0', "watch", ""},
-    OptionSpec{'h', "help", ""},
-    OptionSpec{'\0', "version", ""},
+constexpr std::array kKnownOptions{
+    KnownOption{'o', "output-dir", "a directory"},
+    KnownOption{'r', "recursive", ""},
+    KnownOption{'\0', "file-list", "a file"},
+    KnownOption{'u', "update", ""},
+    KnownOption{'j', "jobs", "a number"},
+    KnownOption{'n', "dry-run", ""},
+    KnownOption{'q', "quiet", ""},
+    KnownOption{'\0', "watch", ""},
+    KnownOption{'h', "help", ""},
+    KnownOption{'\0', "version", ""},
 };
 
 constexpr unsigned kMostJobs = 1024;
@@ -78,9 +78,9 @@ std::optional<unsigned> ParseJobCount(std::string_view text)
 }
 
 // Stores one option; returns false with `error` set when its value is wrong.
-bool Apply(Options& options, const OptionSpec& spec, const std::string& value, std::string& error)
+bool Apply(Options& options, const KnownOption& known, const std::string& value, std::string& error)
 {
-    const std::string_view name = spec.longName;
+    const std::string_view name = known.longName;
     if (name == "output-dir") {
         if (value.empty()) {
             error = "the output directory must not be empty";
@@ -114,18 +114,18 @@ bool Apply(Options& options, const OptionSpec& spec, const std::string& value, s
     return true;
 }
 
-const OptionSpec* FindLong(std::string_view name)
+const KnownOption* FindLong(std::string_view name)
 {
-    const auto spec = std::find_if(kOptionSpecs.begin(), kOptionSpecs.end(),
-                                   [name](const OptionSpec& candidate) { return candidate.longName == name; });
-    return spec == kOptionSpecs.end() ? nullptr : &*spec;
+    const auto known = std::find_if(kKnownOptions.begin(), kKnownOptions.end(),
+                                   [name](const KnownOption& candidate) { return candidate.longName == name; });
+    return known == kKnownOptions.end() ? nullptr : &*known;
 }
 
-const OptionSpec* FindShort(char name)
+const KnownOption* FindShort(char name)
 {
-    const auto spec = std::find_if(kOptionSpecs.begin(), kOptionSpecs.end(),
-                                   [name](const OptionSpec& candidate) { return candidate.shortName == name; });
-    return spec == kOptionSpecs.end() ? nullptr : &*spec;
+    const auto known = std::find_if(kKnownOptions.begin(), kKnownOptions.end(),
+                                   [name](const KnownOption& candidate) { return candidate.shortName == name; });
+    return known == kKnownOptions.end() ? nullptr : &*known;
 }
 
 }  // namespace
@@ -135,7 +135,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
     // An option as typed: "--name[=value]", or one letter of "-abc" with what
     // follows it as its value when it takes one.
     struct Named {
-        const OptionSpec* spec;
+        const KnownOption* known;
         std::string shownAs;
         std::optional<std::string> value;
     };
@@ -160,9 +160,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
                              equals == std::string::npos ? std::nullopt : std::optional(argument.substr(equals + 1))});
         } else {
             for (std::size_t position = 1; position < argument.size(); ++position) {
-                const OptionSpec* spec = FindShort(argument[position]);
-                const bool takesRest = spec != nullptr && !spec->valueName.empty() && position + 1 < argument.size();
-                named.push_back({spec, std::string{'-', argument[position]},
+                const KnownOption* known = FindShort(argument[position]);
+                const bool takesRest = known != nullptr && !known->valueName.empty() && position + 1 < argument.size();
+                named.push_back({known, std::string{'-', argument[position]},
                                  takesRest ? std::optional(argument.substr(position + 1)) : std::nullopt});
                 if (takesRest) {
                     break;
@@ -170,22 +170,22 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
             }
         }
         for (Named& option : named) {
-            if (option.spec == nullptr) {
+            if (option.known == nullptr) {
                 error = "unknown option " + option.shownAs;
                 return std::nullopt;
             }
-            if (option.spec->valueName.empty() && option.value) {
+            if (option.known->valueName.empty() && option.value) {
                 error = "option " + option.shownAs + " takes no value";
                 return std::nullopt;
             }
-            if (!option.spec->valueName.empty() && !option.value) {
+            if (!option.known->valueName.empty() && !option.value) {
                 if (index + 1 == arguments.size()) {
-                    error = "option " + option.shownAs + " needs " + std::string(option.spec->valueName);
+                    error = "option " + option.shownAs + " needs " + std::string(option.known->valueName);
                     return std::nullopt;
                 }
                 option.value = arguments[++index];
             }
-            if (!Apply(options, *option.spec, option.value.value_or(""), error)) {
+            if (!Apply(options, *option.known, option.value.value_or(""), error)) {
                 return std::nullopt;
             }
         }

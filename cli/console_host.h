@@ -1,43 +1,47 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "batch_console.h"
 #include "conversion_host.h"
 
-// Carries out a conversion's reports on a terminal: a progress bar on stderr
-// when that is a terminal; the status text and a refusal are kept for the
-// caller to print, one line per texture.
+// Thrown out of a conversion, at one of the points where it hands control to
+// its host, once Ctrl+C has been pressed: the level file is not written yet
+// there, so an earlier one stays as it was.
+struct ConversionInterrupted {};
+
+// Carries out one worker's conversions for the command line: progress goes
+// to the batch's console, the status text and a refusal are kept for the
+// caller to turn into the texture's line.
 class ConsoleHost : public ConversionHost {
 public:
-    explicit ConsoleHost(bool showProgress);
+    explicit ConsoleHost(BatchConsole& console) : console_(console) {}
 
-    // Starts a new texture, whose level file goes into `outputDirectory`.
-    void Begin(const std::filesystem::path& source, const std::filesystem::path& outputDirectory);
-    // Clears the progress bar once the texture is done.
-    void Finish();
+    // Starts the texture at `index` of the batch, whose level file goes into
+    // `outputDirectory`.
+    void Begin(std::size_t index, const std::filesystem::path& outputDirectory);
 
     const std::optional<std::string>& Refusal() const { return refusal_; }
     const std::optional<std::string>& Status() const { return status_; }
 
     void SetProgressMaximum(float maximum) override;
     void SetProgressValue(std::uint64_t value) override;
-    void ProcessEvents() override {}
+    void ProcessEvents() override;
     void ShowMessage(const std::string& text) override { refusal_ = text; }
     // Made on demand, so that a refused texture leaves no empty folder behind.
     std::filesystem::path OutputDirectory() override;
     void SetStatusText(const std::string& text) override { status_ = text; }
 
 private:
-    void DrawProgress(int percent);
-
-    bool showProgress_;
-    std::filesystem::path source_;
+    BatchConsole& console_;
+    std::size_t index_ = 0;
     std::filesystem::path outputDirectory_;
     std::optional<std::string> refusal_;
     std::optional<std::string> status_;
     double maximum_ = 0;
-    int drawnPercent_ = -1;
+    int reportedPercent_ = -1;
 };

@@ -4,9 +4,18 @@
 #include <set>
 
 #include "file_pattern.h"
+#include "path_text.h"
 #include "portability.h"
 
 namespace fs = std::filesystem;
+
+ConversionJob::ConversionJob(fs::path sourcePath, fs::path outputDirectoryPath)
+    : source(std::move(sourcePath)), outputDirectory(std::move(outputDirectoryPath))
+{
+    fs::path fileName = LevelBaseName(source);
+    fileName += ".lvl";
+    levelFile = JoinPath(outputDirectory, fileName);
+}
 
 namespace {
 
@@ -25,7 +34,7 @@ public:
         }
         // Anything else is handed to the converter, which names what is wrong with it.
         const fs::path outputDirectory = options_.outputDirectory.value_or(argument.parent_path());
-        list_.jobs.push_back({argument, outputDirectory.empty() ? fs::path(".") : outputDirectory});
+        list_.jobs.emplace_back(argument, outputDirectory.empty() ? fs::path(".") : outputDirectory);
     }
 
     JobList Take() { return std::move(list_); }
@@ -33,13 +42,14 @@ public:
 private:
     void AddDirectory(const fs::path& directory, const fs::path& outputDirectory)
     {
+        list_.directories.push_back(directory);
         try {
             // A link back up the tree would otherwise be walked without end.
             if (!visited_.insert(fs::canonical(directory)).second) {
                 return;
             }
             for (const fs::path& name : FilePattern::ListMatchingFiles(directory, kTexturePattern)) {
-                list_.jobs.push_back({directory / name, outputDirectory});
+                list_.jobs.emplace_back(directory / name, outputDirectory);
             }
             if (options_.recursive) {
                 for (const fs::path& name : FilePattern::ListSubdirectories(directory)) {
@@ -58,10 +68,10 @@ private:
 
 }  // namespace
 
-JobList CollectJobs(const Options& options)
+JobList CollectJobs(const std::vector<fs::path>& paths, const Options& options)
 {
     JobCollector collector(options);
-    for (const fs::path& path : options.paths) {
+    for (const fs::path& path : paths) {
         collector.AddPath(path);
     }
     return collector.Take();

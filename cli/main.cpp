@@ -1,42 +1,15 @@
 // torvane-convert: converts DDS textures into level files from the command line.
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "console_host.h"
-#include "conversion_error.h"
+#include "batch_run.h"
 #include "conversion_jobs.h"
-#include "import_file.h"
+#include "file_list.h"
 #include "options.h"
 #include "portability.h"
-
-namespace {
-
-// Converts one texture; returns whether a level file was created.
-bool Convert(const ConversionJob& job, ConsoleHost& host)
-{
-    host.Begin(job.source, job.outputDirectory);
-    std::string failure;
-    try {
-        ImportFile::ImportTexture(job.source, host);
-    } catch (const ConversionError& error) {
-        failure = error.what();
-    }
-    host.Finish();
-    if (failure.empty() && host.Refusal()) {
-        failure = *host.Refusal();
-    }
-    if (!failure.empty()) {
-        std::cerr << Portability::PathText(job.source) << ": " << failure << '\n';
-        return false;
-    }
-    std::cout << *host.Status() << '\n';
-    return true;
-}
-
-}  // namespace
+#include "texture_watch.h"
 
 int main(int argc, char** argv)
 {
@@ -56,15 +29,37 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const JobList list = CollectJobs(*options);
-    for (const std::string& failure : list.failures) {
-        std::cerr << failure << '\n';
+    std::vector<std::filesystem::path> paths = options->paths;
+    for (const std::filesystem::path& fileList : options->fileLists) {
+        std::string error;
+        const auto listed = ReadFileList(fileList, error);
+        if (!listed) {
+            std::cerr << "torvane-convert: " << error << '\n';
+            return 2;
+        }
+        paths.insert(paths.end(), listed->begin(), listed->end());
     }
-    ConsoleHost host(Portability::StderrIsTerminal());
-    bool allConverted = list.failures.empty();
-    for (const ConversionJob& job : list.jobs) {
-        allConverted = Convert(job, host) && allConverted;
-        std::cout.flush();
+
+    // From here on Ctrl+C lets the level file being written finish.
+    Portability::CatchInterrupts();
+    // Asked first in any case: on Windows it also sets a console to UTF-8, which failures need too.
+    const bool showProgress = Portability::StderrIsTerminal() && !options->quiet;
+    BatchRun run(*options, showProgress);
+    TextureWatch watch(paths, *options);
+
+    const JobList list = CollectJobs(paths, *options);
+    if (options->watch) {
+        watch.Start(list);
+    }
+    const bool allConverted = run.Convert(list);
+    if (options->watch && !Portability::InterruptRequested()) {
+        if (showProgress) {
+            std::cerr << "Watching for changes; press Ctrl+C to stop." << std::endl;
+        }
+        watch.Run(run);
+    }
+    if (Portability::InterruptRequested()) {
+        Portability::EndAsInterrupted();
     }
     return allConverted ? 0 : 1;
 }

@@ -1,9 +1,14 @@
 #include "options.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <string_view>
+
 #include "portability.h"
 
 const char* const kUsage =
-    "Usage: torvane-convert [--output-dir DIR] [--recursive] PATH...\n"
+    "Usage: torvane-convert [OPTION]... PATH...\n"
     "Converts DDS textures into level files (.lvl).\n"
     "\n"
     "  PATH              a texture, or a directory whose files matching \"*.dds*\"\n"
@@ -13,46 +18,179 @@ const char* const kUsage =
     "                    texture (created when missing)\n"
     "  -r, --recursive   also convert the textures in subdirectories; with\n"
     "                    --output-dir their folder tree is kept under DIR\n"
+    "      --file-list FILE\n"
+    "                    also convert the paths listed in FILE, one a line\n"
+    "                    (\"-\" reads stdin); blank lines and lines starting\n"
+    "                    with \"#\" are skipped, relative paths are taken from\n"
+    "                    the working directory\n"
+    "  -u, --update      convert a texture only when its level file is missing\n"
+    "                    or older than the texture\n"
+    "  -j, --jobs N      convert N textures at once (default: one per core)\n"
+    "  -n, --dry-run     print what would be written, and what would be refused,\n"
+    "                    without reading a texture or writing anything\n"
+    "  -q, --quiet       print only failures\n"
+    "      --watch       after converting, keep watching the PATHs and convert\n"
+    "                    again each texture that changes or appears, once it\n"
+    "                    has been left alone for half a second; Ctrl+C ends it\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
-    "Exit status: 0 when every texture converted, 1 when any failed, 2 for a\n"
-    "usage error.\n";
+    "Within one run the first texture that maps to a level file writes it; any\n"
+    "later one is refused (\"would overwrite\") and nothing of it is read. A\n"
+    "level file from an earlier run is replaced.\n"
+    "\n"
+    "Exit status: 0 when every texture converted or was up to date, 1 when any\n"
+    "failed or was refused, 2 for a usage error or an unreadable file list.\n"
+    "Ctrl+C lets a level file being written finish, or leaves the earlier one,\n"
+    "and ends the program as interrupted.\n";
+
+namespace {
+
+struct KnownOption {
+    char shortName;  // '\0' for a long option only
+    std::string_view longName;
+    std::string_view valueName;  // empty for an option without a value
+};
+
+constexpr std::array kKnownOptions{
+    KnownOption{'o', "output-dir", "a directory"},
+    KnownOption{'r', "recursive", ""},
+    KnownOption{'\0', "file-list", "a file"},
+    KnownOption{'u', "update", ""},
+    KnownOption{'j', "jobs", "a number"},
+    KnownOption{'n', "dry-run", ""},
+    KnownOption{'q', "quiet", ""},
+    KnownOption{'\0', "watch", ""},
+    KnownOption{'h', "help", ""},
+    KnownOption{'\0', "version", ""},
+};
+
+constexpr unsigned kMostJobs = 1024;
+
+std::optional<unsigned> ParseJobCount(std::string_view text)
+{
+    unsigned count = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (failure != std::errc() || end != text.data() + text.size() || count == 0 || count > kMostJobs) {
+        return std::nullopt;
+    }
+    return count;
+}
+
+// Stores one option; returns false with `error` set when its value is wrong.
+bool Apply(Options& options, const KnownOption& known, const std::string& value, std::string& error)
+{
+    const std::string_view name = known.longName;
+    if (name == "output-dir") {
+        if (value.empty()) {
+            error = "the output directory must not be empty";
+            return false;
+        }
+        options.outputDirectory = Portability::PathFromUtf8(value);
+    } else if (name == "file-list") {
+        if (value.empty()) {
+            error = "the file list must not be empty";
+            return false;
+        }
+        options.fileLists.push_back(Portability::PathFromUtf8(value));
+    } else if (name == "jobs") {
+        const auto jobs = ParseJobCount(value);
+        if (!jobs) {
+            error = "option --jobs needs a whole number from 1 to " + std::to_string(kMostJobs) + ", not '" +
+                    value + "'";
+            return false;
+        }
+        options.jobs = *jobs;
+    } else {
+        bool& flag = name == "recursive" ? options.recursive
+                     : name == "update"  ? options.update
+                     : name == "dry-run" ? options.dryRun
+                     : name == "quiet"   ? options.quiet
+                     : name == "watch"   ? options.watch
+                     : name == "help"    ? options.showHelp
+                                         : options.showVersion;
+        flag = true;
+    }
+    return true;
+}
+
+const KnownOption* FindLong(std::string_view name)
+{
+    const auto known = std::find_if(kKnownOptions.begin(), kKnownOptions.end(),
+                                   [name](const KnownOption& candidate) { return candidate.longName == name; });
+    return known == kKnownOptions.end() ? nullptr : &*known;
+}
+
+const KnownOption* FindShort(char name)
+{
+    const auto known = std::find_if(kKnownOptions.begin(), kKnownOptions.end(),
+                                   [name](const KnownOption& candidate) { return candidate.shortName == name; });
+    return known == kKnownOptions.end() ? nullptr : &*known;
+}
+
+}  // namespace
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error)
 {
+    // An option as typed: "--name[=value]", or one letter of "-abc" with what
+    // follows it as its value when it takes one.
+    struct Named {
+        const KnownOption* known;
+        std::string shownAs;
+        std::optional<std::string> value;
+    };
+
     Options options;
     bool optionsEnded = false;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string& argument = arguments[index];
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
             options.paths.push_back(Portability::PathFromUtf8(argument));
-        } else if (argument == "--") {
+            continue;
+        }
+        if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == "-h" || argument == "--help") {
-            options.showHelp = true;
-        } else if (argument == "--version") {
-            options.showVersion = true;
-        } else if (argument == "-r" || argument == "--recursive") {
-            options.recursive = true;
-        } else if (argument == "-o" || argument == "--output-dir") {
-            if (index + 1 == arguments.size()) {
-                error = "option " + argument + " needs a directory";
+            continue;
+        }
+        std::vector<Named> named;
+        if (argument.starts_with("--")) {
+            const std::size_t equals = argument.find('=');
+            const std::string shownAs = argument.substr(0, equals);
+            named.push_back({FindLong(std::string_view(shownAs).substr(2)), shownAs,
+                             equals == std::string::npos ? std::nullopt : std::optional(argument.substr(equals + 1))});
+        } else {
+            for (std::size_t position = 1; position < argument.size(); ++position) {
+                const KnownOption* known = FindShort(argument[position]);
+                const bool takesRest = known != nullptr && !known->valueName.empty() && position + 1 < argument.size();
+                named.push_back({known, std::string{'-', argument[position]},
+                                 takesRest ? std::optional(argument.substr(position + 1)) : std::nullopt});
+                if (takesRest) {
+                    break;
+                }
+            }
+        }
+        for (Named& option : named) {
+            if (option.known == nullptr) {
+                error = "unknown option " + option.shownAs;
                 return std::nullopt;
             }
-            options.outputDirectory = Portability::PathFromUtf8(arguments[++index]);
-        } else if (argument.starts_with("--output-dir=")) {
-            options.outputDirectory = Portability::PathFromUtf8(argument.substr(std::string("--output-dir=").size()));
-        } else {
-            error = "unknown option " + argument;
-            return std::nullopt;
-        }
-        if (options.outputDirectory && options.outputDirectory->empty()) {
-            error = "the output directory must not be empty";
-            return std::nullopt;
+            if (option.known->valueName.empty() && option.value) {
+                error = "option " + option.shownAs + " takes no value";
+                return std::nullopt;
+            }
+            if (!option.known->valueName.empty() && !option.value) {
+                if (index + 1 == arguments.size()) {
+                    error = "option " + option.shownAs + " needs " + std::string(option.known->valueName);
+                    return std::nullopt;
+                }
+                option.value = arguments[++index];
+            }
+            if (!Apply(options, *option.known, option.value.value_or(""), error)) {
+                return std::nullopt;
+            }
         }
     }
-    if (options.paths.empty() && !options.showHelp && !options.showVersion) {
+    if (options.paths.empty() && options.fileLists.empty() && !options.showHelp && !options.showVersion) {
         error = "no texture or directory given";
         return std::nullopt;
     }

@@ -8,15 +8,23 @@
 // What the command line asked for.
 struct Options {
     std::vector<std::filesystem::path> paths;
+    std::vector<std::filesystem::path> fileLists;  // "-" is stdin
     std::optional<std::filesystem::path> outputDirectory;
     bool recursive = false;
+    bool update = false;
+    unsigned jobs = 0;  // 0: one per core
+    bool dryRun = false;
+    bool quiet = false;
+    bool watch = false;
     bool showHelp = false;
     bool showVersion = false;
 };
 
 // Parses the arguments after the program name, given as UTF-8 (or, on Linux,
-// the bytes as they are). Returns the options, or
-// nothing with `error` set to a one-line reason for a usage error.
+// the bytes as they are). Short options may be bundled ("-ru") and take their
+// value attached or as the next argument ("-j4", "-j 4"); long ones take it
+// after "=" or as the next argument. Returns the options, or nothing with
+// `error` set to a one-line reason for a usage error.
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error);
 
 extern const char* const kUsage;

@@ -8,7 +8,7 @@ set(CPACK_PACKAGE_CONTACT "The Torvane developers <maintainers@torvane.example.o
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://torvane.example.org")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DDS texture to level file converter")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Torvane converts DDS textures into the game's chunked level-file texture format: a window that converts the texture you click, and torvane-convert for scripted batches.")
+    "Torvane converts DDS textures into the game's chunked level-file texture format: a window that converts the texture you click, torvane-convert for scripted batches, and torvane-inspect to look inside textures and level files.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -19,8 +19,8 @@
 
 namespace ImportFile {
 
-LargeBuffer<std::uint8_t> SourceBytes;
-LargeBuffer<char> HexText;
+thread_local LargeBuffer<std::uint8_t> SourceBytes;
+thread_local LargeBuffer<char> HexText;
 
 namespace {
 
@@ -124,7 +124,7 @@ public:
     ConversionInProgress& operator=(const ConversionInProgress&) = delete;
 
 private:
-    static inline bool running_ = false;
+    static inline thread_local bool running_ = false;
 };
 
 void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& host)

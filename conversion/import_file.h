@@ -12,9 +12,9 @@
 namespace ImportFile {
 
 // The bytes of the last file loaded.
-extern LargeBuffer<std::uint8_t> SourceBytes;
+extern thread_local LargeBuffer<std::uint8_t> SourceBytes;
 // SourceBytes as hex text; after a conversion, the data its levels left over.
-extern LargeBuffer<char> HexText;
+extern thread_local LargeBuffer<char> HexText;
 
 // Reads the whole file into SourceBytes. Throws ConversionError when the file
 // cannot be opened or read.

@@ -17,26 +17,43 @@ SizeRule ChooseSizeRule(std::string_view fourCcHex, std::uint32_t width, std::ui
 {
     const std::uint64_t pixels = std::uint64_t{width} * height;  // cannot wrap: both below 2^32
     if (fourCcHex == kDxt1) {
-        return {DivideRoundHalfEven(pixels, 2), 8};
+        return {DivideRoundHalfEven(pixels, 2), 8,
+                "DXT1: width x height / 2 bytes, each later level a quarter of the one before, at least 8"};
     }
     if (fourCcHex == kDxt3) {
-        return {pixels, 16};  // one 16-byte block for every 16 pixels
+        // One 16-byte block for every 16 pixels.
+        return {pixels, 16,
+                "DXT3: width x height bytes, each later level a quarter of the one before, at least 16"};
     }
     // Two bytes per pixel, doubled only when that cannot wrap.
-    return {pixels > kLargestSize ? pixels : 2 * pixels, 0};
+    return {pixels > kLargestSize ? pixels : 2 * pixels, 0,
+            "two bytes per pixel: width x height x 2 bytes, each later level a quarter of the one before"};
+}
+
+std::optional<std::string> PlanRefusal(const SizeRule& rule, unsigned levelCount)
+{
+    if (rule.firstSize > kLargestSize) {
+        return "the first level's size is over " + std::to_string(kLargestSize) +
+               " bytes, the signed 32-bit range of its fields";
+    }
+    // The first record is the largest: its length, the size plus 24, must fit too.
+    if (levelCount > 0 && rule.firstSize + 24 > kLargestSize) {
+        return "the first record's length, its size plus 24, is over " + std::to_string(kLargestSize) +
+               " bytes, the signed 32-bit range of its fields";
+    }
+    return std::nullopt;
 }
 
 std::optional<std::vector<LevelSize>> PlanLevels(const SizeRule& rule, unsigned levelCount)
 {
-    // The first record is the largest: its length, the size plus 24, must fit too.
-    if (rule.firstSize > kLargestSize || (levelCount > 0 && rule.firstSize + 24 > kLargestSize)) {
+    if (PlanRefusal(rule, levelCount)) {
         return std::nullopt;
     }
     std::vector<LevelSize> levels;
     levels.reserve(levelCount);
     auto size = static_cast<std::uint32_t>(rule.firstSize);
     for (unsigned level = 0; level < levelCount; ++level) {
-        const std::uint32_t stored = size < 8 ? 4 : size;
+        const std::uint32_t stored = StoredSize(size);
         levels.push_back({size, stored});
         // Sizes chain through the stored size, not the one in the fields.
         size = std::max(static_cast<std::uint32_t>(DivideRoundHalfEven(stored, 4)), rule.floor);

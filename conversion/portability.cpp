@@ -1,6 +1,7 @@
 #include "portability.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include <shellapi.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -221,6 +223,13 @@ std::uint64_t NativeFile::Size(std::error_code& error) const
     return static_cast<std::uint64_t>(status.st_size);
 }
 
+void NativeFile::Seek(std::uint64_t offset, std::error_code& error)
+{
+    if (_lseeki64(descriptor_, static_cast<__int64>(offset), SEEK_SET) < 0) {
+        error = LastError();
+    }
+}
+
 std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
 {
     std::size_t done = 0;
@@ -349,6 +358,13 @@ std::uint64_t NativeFile::Size(std::error_code& error) const
     return static_cast<std::uint64_t>(status.st_size);
 }
 
+void NativeFile::Seek(std::uint64_t offset, std::error_code& error)
+{
+    if (lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        error = LastError();
+    }
+}
+
 std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
 {
     std::size_t done = 0;
@@ -397,6 +413,125 @@ void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error
     if (std::rename(from.c_str(), to.c_str()) != 0) {
         error = LastError();
     }
+}
+
+#endif
+
+// Telling files apart and whether they changed, and ending on an interrupt.
+
+#ifdef _WIN32
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI RecordConsoleInterrupt(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+        return FALSE;
+    }
+    interrupted = true;
+    return TRUE;
+}
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const fs::path& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
+        return std::nullopt;
+    }
+    const auto join = [](DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; };
+    return FileStamp{join(attributes.nFileSizeHigh, attributes.nFileSizeLow),
+                     static_cast<std::int64_t>(join(attributes.ftLastWriteTime.dwHighDateTime,
+                                                    attributes.ftLastWriteTime.dwLowDateTime))};
+}
+
+fs::path ComparablePath(const fs::path& path)
+{
+    // The invariant locale's upper case, as the file system's own table folds names.
+    const std::wstring& text = path.native();
+    std::wstring upper(text.size(), L'\0');
+    if (!text.empty() && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()),
+                                      upper.data(), static_cast<int>(upper.size())) == 0) {
+        return path;
+    }
+    return upper;
+}
+
+void CatchInterrupts()
+{
+    SetConsoleCtrlHandler(RecordConsoleInterrupt, TRUE);
+}
+
+bool InterruptRequested()
+{
+    return interrupted;
+}
+
+void EndAsInterrupted()
+{
+    std::fflush(nullptr);
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
+#else
+
+namespace {
+
+std::atomic<int> caughtSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void RecordSignal(int number)
+{
+    caughtSignal = number;
+}
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const fs::path& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+fs::path ComparablePath(const fs::path& path)
+{
+    return path;
+}
+
+void CatchInterrupts()
+{
+    for (const int number : {SIGINT, SIGTERM}) {
+        struct sigaction current {};
+        if (sigaction(number, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) {
+            continue;
+        }
+        struct sigaction catching {};
+        catching.sa_handler = RecordSignal;
+        sigemptyset(&catching.sa_mask);
+        catching.sa_flags = SA_RESTART;
+        sigaction(number, &catching, nullptr);
+    }
+}
+
+bool InterruptRequested()
+{
+    return caughtSignal != 0;
+}
+
+void EndAsInterrupted()
+{
+    std::fflush(nullptr);
+    const int number = caughtSignal != 0 ? caughtSignal.load() : SIGINT;
+    signal(number, SIG_DFL);
+    raise(number);
+    _exit(128 + number);
 }
 
 #endif

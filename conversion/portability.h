@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -65,6 +66,8 @@ public:
 
     bool IsOpen() const { return descriptor_ >= 0; }
     std::uint64_t Size(std::error_code& error) const;
+    // Moves the position that the next read starts from.
+    void Seek(std::uint64_t offset, std::error_code& error);
     // Reads until `count` bytes or the end of the file; returns how many.
     std::size_t Read(void* bytes, std::size_t count, std::error_code& error);
     // Writes all `count` bytes or fails.
@@ -90,5 +93,29 @@ void RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 void* AllocateLarge(std::size_t size);
 // Gives back a block of AllocateLarge; `size` is the one it was asked for.
 void ReleaseLarge(void* block, std::size_t size) noexcept;
+
+// A file's size and last write time, from one look at the file system:
+// enough to tell that it changed. Nothing when it cannot be looked at.
+struct FileStamp {
+    std::uint64_t size;
+    std::int64_t modified;  // in the system's own unit
+    bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
+
+// The path as the file system compares names, for telling whether two paths
+// name one file: upper-cased on Windows, whose names ignore case, and
+// unchanged elsewhere. The path should be absolute and normal already.
+std::filesystem::path ComparablePath(const std::filesystem::path& path);
+
+// Ctrl+C and a request to terminate only set a flag from here on, so that
+// the program can end at a point of its own choosing: a file half written
+// would otherwise be left behind. Not for a program started with them
+// ignored, which keeps ignoring them.
+void CatchInterrupts();
+bool InterruptRequested();
+// Ends the program the way the caught interrupt would have, so that the
+// shell or script that started it sees it interrupted and stops too.
+[[noreturn]] void EndAsInterrupted();
 
 }  // namespace Portability

@@ -17,6 +17,7 @@ echo "package: $(basename "$package")"
 expected=(
     ./usr/bin/torvane
     ./usr/bin/torvane-convert
+    ./usr/bin/torvane-inspect
     ./usr/share/applications/org.torvane.Torvane.desktop
     ./usr/share/metainfo/org.torvane.Torvane.metainfo.xml
     ./usr/share/icons/hicolor/32x32/apps/org.torvane.Torvane.png
@@ -41,9 +42,9 @@ apt-get install --simulate -qq "$package" > /dev/null
 
 if [[ ${CI:-} == true && $(id -u) -eq 0 ]]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$package" > /dev/null
-    version=$(torvane-convert --version)
+    version=$(torvane-convert --version; torvane-inspect --version)
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq torvane > /dev/null
 else
-    version=$("$root/usr/bin/torvane-convert" --version)
+    version=$("$root/usr/bin/torvane-convert" --version; "$root/usr/bin/torvane-inspect" --version)
 fi
 echo "installed: $version"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "conversion_error.h"
 #include "dds_builder.h"
@@ -274,6 +275,52 @@ TEST_F(ImportTextureTest, ConversionStartedFromInsideAnotherIsRefused)
     EXPECT_EQ(host.statuses, std::vector<std::string>{"outer.lvl created."});
     EXPECT_EQ(ReadLevelFile(ReadBytes(folder / "outer.lvl"), 32'768).value()[0].data, NumberedBytes(32'768));
     EXPECT_FALSE(std::filesystem::exists(folder / "inner.lvl"));
+}
+
+// The command line converts on several threads at once: each has its own
+// module state, so neither sees the other's texture nor is refused as nested.
+TEST_F(ImportTextureTest, ConversionsOnSeparateThreadsKeepTheirOwnState)
+{
+    // Uncompressed squares: one level of side × side × 2 bytes, and a few bytes more.
+    struct Worker {
+        std::string name;
+        std::uint32_t side;
+        std::size_t leftover;
+        std::vector<std::string> failures{};
+        std::size_t leftoverSeen = 0;
+        std::size_t LevelBytes() const { return std::size_t{side} * side * 2; }
+    };
+    Worker workers[] = {{"a", 256, 100}, {"b", 128, 7}};
+    for (const Worker& worker : workers) {
+        WriteBytes(folder / (worker.name + ".dds"),
+                   BuildDds({worker.side, worker.side, 1, "", NumberedBytes(worker.LevelBytes() + worker.leftover)}));
+        std::filesystem::create_directory(folder / worker.name);
+    }
+
+    const auto convert = [this](Worker& worker) {
+        for (int round = 0; round < 20; ++round) {
+            RecordingHost host(folder / worker.name);
+            try {
+                ImportFile::ImportTexture(folder / (worker.name + ".dds"), host);
+            } catch (const ConversionError& error) {
+                worker.failures.push_back(error.what());
+            }
+            worker.leftoverSeen = ImportFile::HexText.size() / 2;
+        }
+    };
+    {
+        std::jthread first(convert, std::ref(workers[0]));
+        std::jthread second(convert, std::ref(workers[1]));
+    }
+
+    for (const Worker& worker : workers) {
+        EXPECT_EQ(worker.failures, std::vector<std::string>{}) << worker.name;
+        EXPECT_EQ(worker.leftoverSeen, worker.leftover) << worker.name;
+        const auto records = ReadLevelFile(ReadBytes(folder.Path() / worker.name / (worker.name + ".lvl")),
+                                           worker.LevelBytes() + worker.leftover);
+        ASSERT_TRUE(records) << worker.name;
+        EXPECT_EQ(records->at(0).data, NumberedBytes(worker.LevelBytes())) << worker.name;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -52,7 +53,51 @@ protected:
         return entries;
     }
 
+    // Starts the tool with its stdout on a pipe filled to the brim: once it
+    // has written a level file it is held printing the line for it until the
+    // pipe is read, so the test can act at that known point.
+    void StartHeld(const std::vector<std::string>& arguments)
+    {
+        int output[2];
+        ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
+        fcntl(output[1], F_SETFL, O_NONBLOCK);
+        filled_ = 0;
+        while (write(output[1], "x", 1) == 1) {
+            ++filled_;
+        }
+        fcntl(output[1], F_SETFL, 0);  // the tool must block on the full pipe, not fail
+        held_.emplace(arguments, std::function<void()>{}, output[1]);
+        close(output[1]);
+        heldOutput_ = output[0];
+    }
+
+    void WaitUntilExists(const std::string& name) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!fs::exists(Path(name)) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_TRUE(fs::exists(Path(name)));
+    }
+
+    // Reads what the held tool printed to its end.
+    std::pair<ChildProgram::Result, std::string> Release()
+    {
+        std::string out;
+        char buffer[4096];
+        for (ssize_t count; (count = read(heldOutput_, buffer, sizeof buffer)) > 0;) {
+            out.append(buffer, static_cast<std::size_t>(count));
+        }
+        close(heldOutput_);
+        return {held_->Wait(), out.substr(filled_)};
+    }
+
     TempDir folder;
+    std::optional<ChildProgram> held_;
+
+private:
+    int heldOutput_ = -1;
+    std::size_t filled_ = 0;
 };
 
 TEST_F(CliHardeningTest, OutputPathThroughARegularFileFailsOnlyTheTexturesBehindIt)
@@ -96,10 +141,8 @@ TEST_F(CliHardeningTest, WriteFailingPartWayKeepsTheEarlierFileAndTheNextTexture
     EXPECT_EQ(Tree(), (std::set<std::string>{"a.dds", "a.lvl", "big.dds", "big.lvl", "c.dds", "c.lvl"}));
 }
 
-// The tool lists a folder before it converts the first file. Its stdout is a
-// pipe filled to the brim, so once a.lvl exists it is held printing
-// "a.lvl created." until the pipe is read: the folder changes under it at a
-// known point, between listing and reading the rest.
+// The tool lists a folder before it converts the first file; held after
+// a.lvl, it finds the folder changed between listing and reading the rest.
 TEST_F(CliHardeningTest, SourcesThatVanishOrShrinkAfterListingFailAloneOrConvertWhatIsLeft)
 {
     for (const char* name : {"a.dds", "b.dds", "c.dds", "d.dds", "e.dds"}) {
@@ -108,36 +151,16 @@ TEST_F(CliHardeningTest, SourcesThatVanishOrShrinkAfterListingFailAloneOrConvert
     Write("b.lvl", kEarlierLevelFile);
     Write("c.lvl", kEarlierLevelFile);
 
-    int output[2];
-    ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
-    fcntl(output[1], F_SETFL, O_NONBLOCK);
-    std::size_t filled = 0;
-    while (write(output[1], "x", 1) == 1) {
-        ++filled;
-    }
-    fcntl(output[1], F_SETFL, 0);  // the tool must block on the full pipe, not fail
-    ChildProgram converter({TORVANE_CONVERT, folder.Path().string()}, {.stdoutFd = output[1]});
-    close(output[1]);
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!fs::exists(Path("a.lvl")) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_TRUE(fs::exists(Path("a.lvl")));
+    // One texture at a time, so that none after a.dds is read before the folder changes.
+    StartHeld({TORVANE_CONVERT, "--jobs", "1", folder.Path().string()});
+    WaitUntilExists("a.lvl");
     fs::remove(Path("b.dds"));
     fs::resize_file(Path("c.dds"), 100);       // the header cut short
     fs::resize_file(Path("d.dds"), 128 + 10);  // ten bytes of pixel data left
-
-    std::string out;
-    char buffer[4096];
-    for (ssize_t count; (count = read(output[0], buffer, sizeof buffer)) > 0;) {
-        out.append(buffer, static_cast<std::size_t>(count));
-    }
-    close(output[0]);
-    const auto run = converter.Wait();
+    const auto [run, out] = Release();
 
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(out.substr(filled), "a.lvl created.\nd.lvl created.\ne.lvl created.\n");
+    EXPECT_EQ(out, "a.lvl created.\nd.lvl created.\ne.lvl created.\n");
     EXPECT_EQ(run.err, Path("b.dds") + ": Cannot read " + Path("b.dds") + ": No such file or directory\n" +
                            Path("c.dds") + ": Not a supported DDS File\n");
     EXPECT_EQ(ReadBytes(Path("b.lvl")), kEarlierLevelFile);
@@ -169,6 +192,50 @@ TEST_F(CliHardeningTest, NamesWithSpacesNonAsciiLettersSeveralDotsOrNearTheLengt
     for (const std::string& level : levelFiles) {
         EXPECT_EQ(ReadLevelFile(ReadBytes(Path(level)), 2'048).value().at(0).data, NumberedBytes(2'048)) << level;
     }
+}
+
+// Ctrl+C in the middle of a batch: the texture under way finishes, and is
+// reported, or leaves its earlier level file; the ones after it are not
+// started; no temporary file is left; and the program ends as interrupted, so
+// that a script running it stops too.
+TEST_F(CliHardeningTest, CtrlCFinishesOrDropsTheTextureUnderWayAndEndsAsInterrupted)
+{
+    for (const char* name : {"a", "b", "c"}) {
+        Write(std::string(name) + ".dds", Texture());
+        Write(std::string(name) + ".lvl", kEarlierLevelFile);
+    }
+    fs::remove(Path("a.lvl"));
+    StartHeld({TORVANE_CONVERT, "--jobs", "1", folder.Path().string()});
+    WaitUntilExists("a.lvl");
+    held_->Signal(SIGINT);
+    const auto [held, heldOut] = Release();
+
+    EXPECT_EQ(held.status, 128 + SIGINT);
+    EXPECT_EQ(heldOut, "a.lvl created.\n");
+    EXPECT_EQ(ReadBytes(Path("b.lvl")), kEarlierLevelFile);
+    EXPECT_EQ(ReadBytes(Path("c.lvl")), kEarlierLevelFile);
+
+    // Two at once: b.lvl is written while the large texture is still being
+    // read, and its line, held back behind the large one's, still comes out.
+    const std::vector<std::uint8_t> large = Texture(4096);  // 8 MiB: some tenths of a second to convert
+    Write("large.dds", large);
+    Write("large.lvl", kEarlierLevelFile);
+    fs::remove(Path("b.lvl"));
+    StartHeld({TORVANE_CONVERT, "--jobs", "2", Path("large.dds"), Path("b.dds")});
+    WaitUntilExists("b.lvl");
+    held_->Signal(SIGINT);
+    const auto [interrupted, interruptedOut] = Release();
+
+    EXPECT_EQ(interrupted.status, 128 + SIGINT);
+    const std::vector<std::uint8_t> level = ReadBytes(Path("large.lvl"));
+    if (level == kEarlierLevelFile) {
+        EXPECT_EQ(interruptedOut, "b.lvl created.\n");
+    } else {
+        EXPECT_EQ(ReadLevelFile(level, 8 << 20).value().at(0).data.size(), 8u << 20);
+        EXPECT_EQ(interruptedOut, "large.lvl created.\nb.lvl created.\n");
+    }
+    EXPECT_EQ(Tree(), (std::set<std::string>{"a.dds", "a.lvl", "b.dds", "b.lvl", "c.dds", "c.lvl", "large.dds",
+                                             "large.lvl"}));
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ public:
     // Waits for the program to end. A Windows program's "\r\n" line ends come
     // back as "\n".
     Result Wait();
+#ifndef _WIN32
+    // Sends the running program a signal, as Ctrl+C in its terminal would.
+    void Signal(int number) const { kill(pid_, number); }
+#endif
 
 private:
 #ifdef _WIN32

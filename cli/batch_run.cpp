@@ -1,0 +1,130 @@
+#include "batch_run.h"
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "batch_console.h"
+#include "console_host.h"
+#include "conversion_error.h"
+#include "import_file.h"
+#include "portability.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One texture of a batch, with the refusal that stops it before it is read.
+struct PlannedJob {
+    const ConversionJob& job;
+    std::optional<std::string> refusal;
+};
+
+// Whether the level file exists and is not older than its texture.
+bool IsUpToDate(const ConversionJob& job)
+{
+    std::error_code error;
+    const fs::file_time_type levelTime = fs::last_write_time(job.levelFile, error);
+    if (error) {
+        return false;
+    }
+    const fs::file_time_type sourceTime = fs::last_write_time(job.source, error);
+    return !error && levelTime >= sourceTime;
+}
+
+std::string LevelFileName(const ConversionJob& job)
+{
+    return Portability::PathText(job.levelFile.filename());
+}
+
+JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t index, ConsoleHost& host)
+{
+    const ConversionJob& job = planned.job;
+    if (planned.refusal) {
+        return {JobOutcome::Kind::Failed, *planned.refusal};
+    }
+    if (options.update && IsUpToDate(job)) {
+        return {JobOutcome::Kind::UpToDate, LevelFileName(job) + " is up to date."};
+    }
+    if (options.dryRun) {
+        return {JobOutcome::Kind::Planned, Portability::PathText(job.source) + ": would write " +
+                                               Portability::PathText(job.levelFile.lexically_normal())};
+    }
+    host.Begin(index, job.outputDirectory);
+    std::string failure;
+    try {
+        ImportFile::ImportTexture(job.source, host);
+    } catch (const ConversionError& error) {
+        failure = error.what();
+    } catch (const ConversionInterrupted&) {
+        return {JobOutcome::Kind::Interrupted, {}};
+    }
+    if (failure.empty() && host.Refusal()) {
+        failure = *host.Refusal();
+    }
+    if (!failure.empty()) {
+        return {JobOutcome::Kind::Failed, Portability::PathText(job.source) + ": " + failure};
+    }
+    return {JobOutcome::Kind::Converted, *host.Status()};
+}
+
+}  // namespace
+
+BatchRun::BatchRun(const Options& options, bool showProgress)
+    : options_(options),
+      showProgress_(showProgress),
+      workers_(options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency()))
+{
+}
+
+bool BatchRun::Convert(const JobList& list)
+{
+    const auto start = std::chrono::steady_clock::now();
+
+    // Every refusal is settled before anything is read, so that which
+    // texture keeps a level file never depends on how the workers run.
+    claims_.BeginBatch();
+    std::vector<PlannedJob> batch;
+    std::vector<fs::path> sources;
+    for (const ConversionJob& job : list.jobs) {
+        std::string refusal;
+        switch (claims_.Claim(job, refusal)) {
+        case OutputClaims::Verdict::Claimed: batch.push_back({job, std::nullopt}); break;
+        case OutputClaims::Verdict::Taken: batch.push_back({job, std::move(refusal)}); break;
+        case OutputClaims::Verdict::Repeated: continue;
+        }
+        sources.push_back(job.source);
+    }
+
+    BatchConsole console(std::move(sources), options_.quiet, showProgress_);
+    for (const std::string& failure : list.failures) {
+        console.ReportFailure(failure);
+    }
+
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        ConsoleHost host(console);
+        for (std::size_t index; !Portability::InterruptRequested() && (index = next++) < batch.size();) {
+            console.Finish(index, Carry(batch[index], options_, index, host));
+        }
+    };
+    {
+        // The calling thread is one of the workers; the others end with this
+        // block. A system that refuses more threads gets the batch done by fewer.
+        std::vector<std::jthread> helpers;
+        try {
+            for (std::size_t helper = 1; helper < std::min<std::size_t>(workers_, batch.size()); ++helper) {
+                helpers.emplace_back(work);
+            }
+        } catch (const std::system_error&) {
+        }
+        work();
+    }
+
+    if (!Portability::InterruptRequested() && !options_.dryRun) {
+        console.PrintSummary(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return console.AllSucceeded();
+}

@@ -1,0 +1,56 @@
+#include "file_list.h"
+
+#include <iostream>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+
+#include "portability.h"
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::vector<std::filesystem::path> ParseFileList(std::istream& text)
+{
+    std::vector<std::filesystem::path> paths;
+    std::string line;
+    for (bool first = true; std::getline(text, line); first = false) {
+        // Lists saved on Windows may start with a byte order mark and end their lines in CR LF.
+        if (first && line.starts_with(kByteOrderMark)) {
+            line.erase(0, kByteOrderMark.size());
+        }
+        if (line.ends_with('\r')) {
+            line.pop_back();
+        }
+        // Spaces are kept: a name may begin or end with one.
+        if (!line.empty() && !line.starts_with('#')) {
+            paths.push_back(Portability::PathFromUtf8(line));
+        }
+    }
+    return paths;
+}
+
+std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesystem::path& path, std::string& error)
+{
+    if (path == "-") {
+        return ParseFileList(std::cin);
+    }
+    std::error_code reason;
+    Portability::NativeFile file = Portability::NativeFile::OpenToRead(path, reason);
+    std::string text;
+    if (!reason) {
+        text.resize(static_cast<std::size_t>(file.Size(reason)));
+    }
+    if (!reason) {
+        text.resize(file.Read(text.data(), text.size(), reason));
+    }
+    if (reason) {
+        error = "cannot read the file list " + Portability::PathText(path) + ": " + reason.message();
+        return std::nullopt;
+    }
+    std::istringstream stream(std::move(text));
+    return ParseFileList(stream);
+}

@@ -31,9 +31,7 @@ std::uint32_t LittleEndian(const Block& bytes, std::size_t offset)
 std::string HexOf(const Block& bytes, std::size_t offset, std::size_t count)
 {
     std::string hex(2 * count, '0');
-    for (std::size_t index = 0; index < count; ++index) {
-        HexDigits::FormatByte(bytes[offset + index], hex.data() + 2 * index);
-    }
+    HexDigits::EncodeBytes(bytes.data() + offset, count, hex.data());
     return hex;
 }
 

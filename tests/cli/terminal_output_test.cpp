@@ -32,11 +32,11 @@ TerminalRun RunOnTerminal(const std::vector<std::string>& arguments)
 
     std::vector<std::string> command{TORVANE_CONVERT};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    TerminalRun run{ChildProgram(command, [&side] {
-                        const int stderrTerminal = open(side.c_str(), O_RDWR | O_NOCTTY);
-                        dup2(stderrTerminal, STDERR_FILENO);
-                    }).Wait(),
-                    {}};
+    const auto stderrOnTerminal = [&side] {
+        const int stderrTerminal = open(side.c_str(), O_RDWR | O_NOCTTY);
+        dup2(stderrTerminal, STDERR_FILENO);
+    };
+    TerminalRun run{ChildProgram(command, {.setup = stderrOnTerminal}).Wait(), {}};
     // The tool has ended: what it wrote is waiting, and then the read fails.
     char buffer[4096];
     for (ssize_t count; (count = read(terminal, buffer, sizeof buffer)) > 0;) {

@@ -137,16 +137,16 @@ TEST_F(TorvaneConvertTest, UsageErrorsExitWithTwoAndHelpAndVersionWithZero)
 // lone 0xFF) converts, and messages name it byte for byte.
 TEST_F(TorvaneConvertTest, NamesThatAreNotUtf8ConvertGivenOrListed)
 {
-    for (const char* name : {"raw/plain.dds", "raw/\xE9t\xE9.dds", "raw/\xFF.dds"}) {
+    for (const char* name : {"raw/plain.dds", "raw/\xE9t\xE9.dds", "raw/\xFF.dds", "given/\xFF.dds"}) {
         AddTexture(name);
     }
 
-    const ChildProgram::Result run = Run({"raw", "raw/\xFF.dds", "raw/\xFE.dds"});
+    const ChildProgram::Result run = Run({"raw", "given/\xFF.dds", "raw/\xFE.dds"});
 
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "plain.lvl created.\n\xE9t\xE9.lvl created.\n\xFF.lvl created.\n\xFF.lvl created.\n");
     EXPECT_EQ(run.err, "raw/\xFE.dds: Cannot read raw/\xFE.dds: No such file or directory\n");
-    for (const char* level : {"raw/\xE9t\xE9.lvl", "raw/\xFF.lvl"}) {
+    for (const char* level : {"raw/\xE9t\xE9.lvl", "raw/\xFF.lvl", "given/\xFF.lvl"}) {
         EXPECT_EQ(ReadBytes(folder / level), ReadBytes(folder / "raw/plain.lvl")) << level;
     }
 }
@@ -261,8 +261,10 @@ TEST_F(TorvaneConvertTest, FileListsAddTheirPathsAfterTheCommandLinesAndSkipComm
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "first.lvl created.\nrock.lvl created.\n spaced .lvl created.\ngrass.lvl created.\n");
 
+#ifndef _WIN32
     const std::string command = "printf 'rock.dds\\n' | '" TORVANE_CONVERT "' --file-list=- -u";
     EXPECT_EQ(Run({"/bin/sh", "-c", command}, false).out, "rock.lvl is up to date.\n");
+#endif
 
     const ChildProgram::Result missing = Run({"--file-list", "missing.txt", "rock.dds"});
     EXPECT_EQ(missing.status, 2);

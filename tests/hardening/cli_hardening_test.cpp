@@ -66,7 +66,7 @@ protected:
             ++filled_;
         }
         fcntl(output[1], F_SETFL, 0);  // the tool must block on the full pipe, not fail
-        held_.emplace(arguments, std::function<void()>{}, output[1]);
+        held_.emplace(arguments, ChildProgram::Options{.stdoutFd = output[1]});
         close(output[1]);
         heldOutput_ = output[0];
     }

@@ -39,7 +39,8 @@ std::string LevelFileName(const ConversionJob& job)
     return Portability::PathText(job.levelFile.filename());
 }
 
-JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t index, ConsoleHost& host)
+JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t index, ConsoleHost& host,
+                 ImportFile::ConversionState& state)
 {
     const ConversionJob& job = planned.job;
     if (planned.refusal) {
@@ -55,7 +56,7 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
     host.Begin(index, job.outputDirectory);
     std::string failure;
     try {
-        ImportFile::ImportTexture(job.source, host);
+        ImportFile::ImportTexture(job.source, host, state);
     } catch (const ConversionError& error) {
         failure = error.what();
     } catch (const ConversionInterrupted&) {
@@ -106,8 +107,9 @@ bool BatchRun::Convert(const JobList& list)
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         ConsoleHost host(console);
+        ImportFile::ConversionState state;  // each worker's own: conversions side by side share nothing
         for (std::size_t index; !Portability::InterruptRequested() && (index = next++) < batch.size();) {
-            console.Finish(index, Carry(batch[index], options_, index, host));
+            console.Finish(index, Carry(batch[index], options_, index, host, state));
         }
     };
     {

@@ -19,8 +19,9 @@
 
 namespace ImportFile {
 
-thread_local LargeBuffer<std::uint8_t> SourceBytes;
-thread_local LargeBuffer<char> HexText;
+ConversionState ModuleState;
+LargeBuffer<std::uint8_t>& SourceBytes = ModuleState.sourceBytes;
+LargeBuffer<char>& HexText = ModuleState.hexText;
 
 namespace {
 
@@ -43,7 +44,7 @@ constexpr std::string_view kInfoChunkHeader = "494E464F08000000";  // "INFO", pa
 constexpr std::string_view kBodyTag = "424F4459";            // "BODY"
 constexpr std::size_t kRecordHeaderCharacters = 2 * 32;
 
-// The level text is built in HexText's memory (BuildLevelHex): its first
+// The level text is built in the hex text's memory (BuildLevelHex): its first
 // record header takes the end of the DDS header's place, and EncodeHex keeps
 // room behind the text for the headers of the other records, at most 255.
 constexpr std::size_t kLevelTextStart = kHeaderCharacters - kRecordHeaderCharacters;
@@ -78,23 +79,23 @@ void WriteRecordHeader(const LevelPlan::LevelSize& level, std::uint32_t index, c
     HexDigits::WriteLittleEndian(level.field, field);
 }
 
-// The level file as hex text, built in the memory HexText had: level 0's
+// The level file as hex text, built in the memory the hex text had: level 0's
 // data stays where it is, behind a record header written over the end of the
 // DDS header, and each later level's data moves up by the record headers
 // before it, last level first so that nothing is overwritten before it has
-// moved. That spares a copy of the whole text. HexText keeps only the data
+// moved. That spares a copy of the whole text. The hex text keeps only the data
 // the levels did not take. The text runs from kLevelTextStart to the end of
 // the buffer returned.
-LargeBuffer<char> BuildLevelHex(const std::vector<LevelPlan::LevelSize>& levels)
+LargeBuffer<char> BuildLevelHex(const std::vector<LevelPlan::LevelSize>& levels, LargeBuffer<char>& hexText)
 {
     std::vector<std::size_t> taken(levels.size());  // characters of data per level
     std::size_t dataEnd = kHeaderCharacters;
     for (std::size_t index = 0; index < levels.size(); ++index) {
-        taken[index] = std::min<std::size_t>(2 * std::size_t{levels[index].stored}, HexText.size() - dataEnd);
+        taken[index] = std::min<std::size_t>(2 * std::size_t{levels[index].stored}, hexText.size() - dataEnd);
         dataEnd += taken[index];
     }
-    LargeBuffer<char> levelText = std::move(HexText);
-    HexText = LargeBuffer<char>(levelText.begin() + static_cast<std::ptrdiff_t>(dataEnd), levelText.end());
+    LargeBuffer<char> levelText = std::move(hexText);
+    hexText = LargeBuffer<char>(levelText.begin() + static_cast<std::ptrdiff_t>(dataEnd), levelText.end());
 
     // Grows into the room EncodeHex reserved behind the text: nothing moves.
     levelText.resize(dataEnd + kRecordHeaderCharacters * levels.size() - kRecordHeaderCharacters);
@@ -108,30 +109,30 @@ LargeBuffer<char> BuildLevelHex(const std::vector<LevelPlan::LevelSize>& levels)
     return levelText;
 }
 
-// The module state holds one conversion; a second one started while the
-// first lets events through would corrupt it, so it is refused.
+// A state holds one conversion; a second one started on it while the first
+// lets events through would corrupt it, so it is refused.
 class ConversionInProgress {
 public:
-    ConversionInProgress()
+    explicit ConversionInProgress(ConversionState& state) : state_(state)
     {
-        if (running_) {
+        if (state_.converting) {
             throw ConversionError("Another texture is being converted");
         }
-        running_ = true;
+        state_.converting = true;
     }
-    ~ConversionInProgress() { running_ = false; }
+    ~ConversionInProgress() { state_.converting = false; }
     ConversionInProgress(const ConversionInProgress&) = delete;
     ConversionInProgress& operator=(const ConversionInProgress&) = delete;
 
 private:
-    static inline thread_local bool running_ = false;
+    ConversionState& state_;
 };
 
-void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& host)
+void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state)
 {
-    EncodeHex(host);
+    EncodeHex(host, state);
 
-    const std::string_view hexText(HexText.data(), HexText.size());
+    const std::string_view hexText(state.hexText.data(), state.hexText.size());
     if (!hexText.starts_with(kDdsMagic) || hexText.size() < kHeaderCharacters) {
         host.ShowMessage(std::string(kNotSupported));
         return;
@@ -146,14 +147,14 @@ void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& hos
         host.ShowMessage(std::string(kNotSupported));
         return;
     }
-    const LargeBuffer<char> levelText = BuildLevelHex(*levels);
+    const LargeBuffer<char> levelText = BuildLevelHex(*levels, state.hexText);
     const std::string_view levelHex(levelText.data() + kLevelTextStart, levelText.size() - kLevelTextStart);
     SaveFile::WriteLevelFile(levelHex, LevelBaseName(path), host);
 }
 
 }  // namespace
 
-void LoadSource(const std::filesystem::path& path)
+void LoadSource(const std::filesystem::path& path, ConversionState& state)
 {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
@@ -171,22 +172,23 @@ void LoadSource(const std::filesystem::path& path)
 
     // Let go of the previous texture before sizing for this one (assigning {}
     // would keep its capacity).
-    SourceBytes = LargeBuffer<std::uint8_t>();
-    SourceBytes.resize(static_cast<std::size_t>(length));
-    const std::size_t read = file.Read(SourceBytes.data(), SourceBytes.size(), error);
+    state.sourceBytes = LargeBuffer<std::uint8_t>();
+    state.sourceBytes.resize(static_cast<std::size_t>(length));
+    const std::size_t read = file.Read(state.sourceBytes.data(), state.sourceBytes.size(), error);
     if (error) {
         ThrowReadError(path, error);
     }
     // A file that shrank since it was measured holds only what could be read.
-    SourceBytes.resize(read);
+    state.sourceBytes.resize(read);
 }
 
-void EncodeHex(ConversionHost& host)
+void EncodeHex(ConversionHost& host, ConversionState& state)
 {
-    const std::size_t length = SourceBytes.size();
-    HexText = LargeBuffer<char>();  // released first, so the old text and the new one are never held together
-    HexText.reserve(2 * length + kLevelHeaderRoom);
-    HexText.resize(2 * length);
+    const std::size_t length = state.sourceBytes.size();
+    // Released first, so that the old text and the new one are never held together.
+    state.hexText = LargeBuffer<char>();
+    state.hexText.reserve(2 * length + kLevelHeaderRoom);
+    state.hexText.resize(2 * length);
     host.SetProgressMaximum(ProgressMaximum(length));
 
     // The bar can only repaint while events are processed, so the value is
@@ -196,7 +198,7 @@ void EncodeHex(ConversionHost& host)
     // counted after the events, as a per-byte update would count it.
     for (std::size_t done = 0; done < length;) {
         const std::size_t pieceEnd = std::min(length, done + kBytesPerPiece);
-        HexDigits::EncodeBytes(SourceBytes.data() + done, pieceEnd - done, HexText.data() + 2 * done);
+        HexDigits::EncodeBytes(state.sourceBytes.data() + done, pieceEnd - done, state.hexText.data() + 2 * done);
         done = pieceEnd;
         if (done % kBytesPerPiece == 0) {
             host.SetProgressValue(done - 1);
@@ -208,12 +210,12 @@ void EncodeHex(ConversionHost& host)
     }
 }
 
-void ImportTexture(const std::filesystem::path& path, ConversionHost& host)
+void ImportTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state)
 {
-    const ConversionInProgress guard;
+    const ConversionInProgress guard(state);
     try {
-        LoadSource(path);
-        ConvertLoadedTexture(path, host);
+        LoadSource(path, state);
+        ConvertLoadedTexture(path, host, state);
     } catch (const std::bad_alloc&) {
         throw ConversionError("Not enough memory to convert " + Portability::PathText(path));
     }

@@ -11,22 +11,35 @@
 // level file assembled as hex text for the writer.
 namespace ImportFile {
 
-// The bytes of the last file loaded.
-extern thread_local LargeBuffer<std::uint8_t> SourceBytes;
-// SourceBytes as hex text; after a conversion, the data its levels left over.
-extern thread_local LargeBuffer<char> HexText;
+// What one conversion works on, kept until the next conversion replaces it.
+// The module has one, behind SourceBytes and HexText; a thread that converts
+// beside others brings its own, so that no two conversions share one.
+struct ConversionState {
+    // The bytes of the last file loaded.
+    LargeBuffer<std::uint8_t> sourceBytes;
+    // The bytes as hex text; after a conversion, the data its levels left over.
+    LargeBuffer<char> hexText;
+    // Whether a conversion is under way on it.
+    bool converting = false;
+};
 
-// Reads the whole file into SourceBytes. Throws ConversionError when the file
-// cannot be opened or read.
-void LoadSource(const std::filesystem::path& path);
+extern ConversionState ModuleState;
+extern LargeBuffer<std::uint8_t>& SourceBytes;  // ModuleState's
+extern LargeBuffer<char>& HexText;              // ModuleState's
 
-// Rebuilds HexText from SourceBytes, reporting progress to the host.
-void EncodeHex(ConversionHost& host);
+// Reads the whole file into the state's source bytes. Throws ConversionError
+// when the file cannot be opened or read.
+void LoadSource(const std::filesystem::path& path, ConversionState& state = ModuleState);
+
+// Rebuilds the state's hex text from its source bytes, reporting progress to
+// the host.
+void EncodeHex(ConversionHost& host, ConversionState& state = ModuleState);
 
 // Converts the texture at `path` into a level file in the host's output
 // directory. A file that is not a DDS texture is refused with a message box;
 // unreadable sources and unwritable outputs throw ConversionError, and in
-// every failure nothing is written.
-void ImportTexture(const std::filesystem::path& path, ConversionHost& host);
+// every failure nothing is written. A conversion started on a state while
+// another runs on it (from the event processing) is refused.
+void ImportTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state = ModuleState);
 
 }  // namespace ImportFile

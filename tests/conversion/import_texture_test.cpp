@@ -277,8 +277,8 @@ TEST_F(ImportTextureTest, ConversionStartedFromInsideAnotherIsRefused)
     EXPECT_FALSE(std::filesystem::exists(folder / "inner.lvl"));
 }
 
-// The command line converts on several threads at once: each has its own
-// module state, so neither sees the other's texture nor is refused as nested.
+// The command line converts on several threads at once, each on a state of
+// its own: neither sees the other's texture nor is refused as nested.
 TEST_F(ImportTextureTest, ConversionsOnSeparateThreadsKeepTheirOwnState)
 {
     // Uncompressed squares: one level of side × side × 2 bytes, and a few bytes more.
@@ -298,14 +298,15 @@ TEST_F(ImportTextureTest, ConversionsOnSeparateThreadsKeepTheirOwnState)
     }
 
     const auto convert = [this](Worker& worker) {
+        ImportFile::ConversionState state;
         for (int round = 0; round < 20; ++round) {
             RecordingHost host(folder / worker.name);
             try {
-                ImportFile::ImportTexture(folder / (worker.name + ".dds"), host);
+                ImportFile::ImportTexture(folder / (worker.name + ".dds"), host, state);
             } catch (const ConversionError& error) {
                 worker.failures.push_back(error.what());
             }
-            worker.leftoverSeen = ImportFile::HexText.size() / 2;
+            worker.leftoverSeen = state.hexText.size() / 2;
         }
     };
     {

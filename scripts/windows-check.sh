@@ -68,7 +68,8 @@ place() {
     done
 }
 place grass:mods/grass.dds stone:mods/pack.v2/stone.dds moss:moss.dds grass:final/grass.final.dds \
-    grass:names/трава.dds stone:names/草地.dds moss:"names/Grün été.dds" moss:relative/leaf.dds
+    grass:names/трава.dds stone:names/草地.dds moss:"names/Grün été.dds" moss:relative/leaf.dds \
+    stone:given/草地.dds
 
 failures=0
 fail() {
@@ -96,7 +97,8 @@ run . "moss.lvl created." 'T:\moss.dds'  # written as T:\\moss.lvl
 same moss.lvl moss
 run final "grass.lvl created." 'grass.final.dds'
 same final/grass.lvl grass
-run . $'Grün été.lvl created.\nтрава.lvl created.\n草地.lvl created.\n草地.lvl created.' 'T:\names' 'names\草地.dds'
+run . $'Grün été.lvl created.\nтрава.lvl created.\n草地.lvl created.\n草地.lvl created.' 'T:\names' 'given\草地.dds'
+same given/草地.lvl stone
 same "names/Grün été.lvl" moss
 same names/трава.lvl grass
 same names/草地.lvl stone

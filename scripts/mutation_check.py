@@ -3,15 +3,18 @@
 suite against each, to see which faults the tests catch.
 
     scripts/mutation_check.py [--build-dir DIR] [--limit N] [--seed S]
-                              [--jobs J] [--report FILE] [PATH ...]
+                              [--jobs J] [--label L] [--target T ...]
+                              [--report FILE] [PATH ...]
 
 PATH (default: conversion cli preferences ui) are files or folders of C++
 sources. Each fault is one of: a comparison flipped, a logical operator
 swapped, an integer constant off by one, true and false swapped, a condition
 negated, or a call statement removed. A fault that does not build is set
 aside; every other one is built into DIR (default build-mutation, a Release
-build of its own) and run against the whole ctest suite. The report lists
-each survivor with its file, line and change, and the share caught.
+build of its own) and run against the whole ctest suite, or with --label
+only the tests of that label (core, cli, ui) and with --target only the
+targets named built. The report lists each survivor with its file, line and
+change, and the share caught.
 """
 
 import argparse
@@ -126,6 +129,8 @@ def main():
     parser.add_argument("--limit", type=int, default=0, help="test a random sample of this many faults")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--label", default=None, help="run only the tests of this ctest label")
+    parser.add_argument("--target", action="append", default=[], help="build only this target (repeatable)")
     parser.add_argument("--report", default=None, help="also write the report to this file")
     options = parser.parse_args()
 
@@ -136,7 +141,11 @@ def main():
                          key=lambda mutant: (str(mutant[0]), mutant[1]))
 
     build = ["cmake", "--build", options.build_dir, "-j", str(options.jobs)]
+    for target in options.target:
+        build += ["--target", target]
     test = ["ctest", "--test-dir", options.build_dir, "-j", str(options.jobs), "--stop-on-failure", "--timeout", "120"]
+    if options.label:
+        test += ["-L", options.label]
     if run(["cmake", "-S", ".", "-B", options.build_dir, "-DCMAKE_BUILD_TYPE=Release"]) != 0 or run(build) != 0:
         sys.exit("the unmutated tree does not build")
     if run(test) != 0:

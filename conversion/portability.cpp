@@ -230,44 +230,25 @@ void NativeFile::Seek(std::uint64_t offset, std::error_code& error)
     }
 }
 
-std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
+namespace {
+
+// One call of the system's own; Windows moves at most UINT_MAX bytes a call.
+long long ReadSome(int descriptor, void* bytes, std::size_t count)
 {
-    std::size_t done = 0;
-    while (done < count) {
-        const int got = _read(descriptor_, static_cast<char*>(bytes) + done,
-                              static_cast<unsigned>(std::min(count - done, kLargestTransfer)));
-        if (got < 0) {
-            error = LastError();
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return _read(descriptor, bytes, static_cast<unsigned>(std::min(count, kLargestTransfer)));
 }
 
-void NativeFile::Write(const void* bytes, std::size_t count, std::error_code& error)
+long long WriteSome(int descriptor, const void* bytes, std::size_t count)
 {
-    for (std::size_t done = 0; done < count;) {
-        const int written = _write(descriptor_, static_cast<const char*>(bytes) + done,
-                                   static_cast<unsigned>(std::min(count - done, kLargestTransfer)));
-        if (written <= 0) {
-            error = written < 0 ? LastError() : std::make_error_code(std::errc::no_space_on_device);
-            return;
-        }
-        done += static_cast<std::size_t>(written);
-    }
+    return _write(descriptor, bytes, static_cast<unsigned>(std::min(count, kLargestTransfer)));
 }
 
-void NativeFile::Close(std::error_code& error)
+int CloseDescriptor(int descriptor)
 {
-    if (descriptor_ >= 0 && _close(descriptor_) != 0) {
-        error = LastError();
-    }
-    descriptor_ = -1;
+    return _close(descriptor);
 }
+
+}  // namespace
 
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
 {
@@ -365,48 +346,33 @@ void NativeFile::Seek(std::uint64_t offset, std::error_code& error)
     }
 }
 
-std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
+namespace {
+
+// One call of the system's own, made again when a signal interrupted it.
+long long ReadSome(int descriptor, void* bytes, std::size_t count)
 {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = read(descriptor_, static_cast<char*>(bytes) + done, count - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            error = LastError();
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    ssize_t got = 0;
+    do {
+        got = read(descriptor, bytes, count);
+    } while (got < 0 && errno == EINTR);
+    return got;
 }
 
-void NativeFile::Write(const void* bytes, std::size_t count, std::error_code& error)
+long long WriteSome(int descriptor, const void* bytes, std::size_t count)
 {
-    for (std::size_t done = 0; done < count;) {
-        const ssize_t written = write(descriptor_, static_cast<const char*>(bytes) + done, count - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            error = written < 0 ? LastError() : std::make_error_code(std::errc::no_space_on_device);
-            return;
-        }
-        done += static_cast<std::size_t>(written);
-    }
+    ssize_t written = 0;
+    do {
+        written = write(descriptor, bytes, count);
+    } while (written < 0 && errno == EINTR);
+    return written;
 }
 
-void NativeFile::Close(std::error_code& error)
+int CloseDescriptor(int descriptor)
 {
-    if (descriptor_ >= 0 && close(descriptor_) != 0) {
-        error = LastError();
-    }
-    descriptor_ = -1;
+    return close(descriptor);
 }
+
+}  // namespace
 
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
 {
@@ -535,6 +501,42 @@ void EndAsInterrupted()
 }
 
 #endif
+
+std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const long long got = ReadSome(descriptor_, static_cast<char*>(bytes) + done, count - done);
+        if (got <= 0) {
+            if (got < 0) {
+                error = LastError();
+            }
+            break;  // the end of the file, or a failure
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void NativeFile::Write(const void* bytes, std::size_t count, std::error_code& error)
+{
+    for (std::size_t done = 0; done < count;) {
+        const long long written = WriteSome(descriptor_, static_cast<const char*>(bytes) + done, count - done);
+        if (written <= 0) {
+            error = written < 0 ? LastError() : std::make_error_code(std::errc::no_space_on_device);
+            return;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+void NativeFile::Close(std::error_code& error)
+{
+    if (descriptor_ >= 0 && CloseDescriptor(descriptor_) != 0) {
+        error = LastError();
+    }
+    descriptor_ = -1;
+}
 
 NativeFile::~NativeFile()
 {

@@ -21,15 +21,8 @@
 #include "main_form.h"
 #include "temp_dir.h"
 
-inline QString Q(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
-
-inline std::vector<std::uint8_t> Bytes(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
+inline QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+inline std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 inline QStringList Entries(const QListWidget* list)
 {
@@ -40,10 +33,16 @@ inline QStringList Entries(const QListWidget* list)
     return entries;
 }
 
+// A DXT1 texture; with more than 25,000 pixel bytes, encoding it lets events through.
+inline std::vector<std::uint8_t> Texture(std::size_t pixelBytes = 8)
+{
+    return BuildDds({.width = 256, .height = 256, .mipCount = 1, .fourCc = "DXT1", .pixelData = NumberedBytes(pixelBytes)});
+}
+
 // A main window started in a scratch tree: `program` holds the preference
 // file, `userConfig` stands in for the user's configuration folder (not
 // created), `work` is the working directory, `textures` a folder to browse to.
-// Message boxes are recorded, never shown.
+// Messages are recorded, never shown, unless `realBoxes` is set.
 class FormTest : public ::testing::Test {
 protected:
     FormTest()
@@ -51,38 +50,29 @@ protected:
         std::filesystem::create_directories(program);
         std::filesystem::create_directories(work);
         std::filesystem::create_directories(textures);
-        previousDirectory_ = QDir::currentPath();
         QDir::setCurrent(Q(work));
     }
-    ~FormTest() override
-    {
-        form.reset();
-        QDir::setCurrent(previousDirectory_);
-    }
+    ~FormTest() override { form.reset(); }
 
-    void Start(bool show = true)
+    void Start(bool show = true, bool realBoxes = false)
     {
         form = std::make_unique<MainForm>(preferencePlaces);
-        form->SetMessagePresenter([this](const QString& text) { messages << text; });
+        if (!realBoxes) {
+            form->SetMessagePresenter([this](const QString& text) { messages << text; });
+        }
         if (show) {
             form->show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         }
     }
-
-    void StartOnTextures()
+    void StartOnTextures(bool realBoxes = false)
     {
         WriteBytes(preferenceFile, Bytes(textures.string() + "\r\n"));
-        Start();
+        Start(true, realBoxes);
     }
 
     template <typename Control>
-    Control* Find(const char* name) const
-    {
-        auto* control = form->findChild<Control*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
+    Control* Find(const char* name) const { return form->findChild<Control*>(QString::fromLatin1(name)); }
     DriveList* Drive1() const { return Find<DriveList>("Drive1"); }
     DirectoryList* Dir1() const { return Find<DirectoryList>("Dir1"); }
     DirectoryList* Dir2() const { return Find<DirectoryList>("Dir2"); }
@@ -91,9 +81,15 @@ protected:
     QPlainTextEdit* Text1() const { return Find<QPlainTextEdit>("Text1"); }
     QProgressBar* PB1() const { return Find<QProgressBar>("PB1"); }
 
-    void ClickEntry(QListWidget* list, int row) const
+    static void ClickEntry(QListWidget* list, int row)
     {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+    // Opens an entry of a directory list as the user does, by Enter.
+    static void Open(DirectoryList* list, const QString& name)
+    {
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        QTest::keyClick(list, Qt::Key_Return);
     }
 
     TempDir temp;
@@ -105,7 +101,4 @@ protected:
     PreferenceFile::Places preferencePlaces{program, userConfig};
     std::unique_ptr<MainForm> form;
     QStringList messages;
-
-private:
-    QString previousDirectory_;
 };

@@ -2,17 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "dds_builder.h"
 #include "directory_list.h"
@@ -23,15 +18,6 @@
 
 inline QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 inline std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-inline QStringList Entries(const QListWidget* list)
-{
-    QStringList entries;
-    for (int row = 0; row < list->count(); ++row) {
-        entries << list->item(row)->text();
-    }
-    return entries;
-}
 
 // A DXT1 texture; with more than 25,000 pixel bytes, encoding it lets events through.
 inline std::vector<std::uint8_t> Texture(std::size_t pixelBytes = 8)
@@ -47,12 +33,11 @@ class FormTest : public ::testing::Test {
 protected:
     FormTest()
     {
-        std::filesystem::create_directories(program);
-        std::filesystem::create_directories(work);
-        std::filesystem::create_directories(textures);
+        for (const auto* folder : {&program, &work, &textures}) {
+            std::filesystem::create_directories(*folder);
+        }
         QDir::setCurrent(Q(work));
     }
-    ~FormTest() override { form.reset(); }
 
     void Start(bool show = true, bool realBoxes = false)
     {
@@ -78,8 +63,7 @@ protected:
     DirectoryList* Dir2() const { return Find<DirectoryList>("Dir2"); }
     FileList* File1() const { return Find<FileList>("File1"); }
     FileList* File2() const { return Find<FileList>("File2"); }
-    QPlainTextEdit* Text1() const { return Find<QPlainTextEdit>("Text1"); }
-    QProgressBar* PB1() const { return Find<QProgressBar>("PB1"); }
+    QString Text1() const { return Find<QPlainTextEdit>("Text1")->toPlainText(); }
 
     static void ClickEntry(QListWidget* list, int row)
     {

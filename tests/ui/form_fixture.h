@@ -39,21 +39,19 @@ protected:
         QDir::setCurrent(Q(work));
     }
 
-    void Start(bool show = true, bool realBoxes = false)
+    void Start(bool realBoxes = false)
     {
         form = std::make_unique<MainForm>(preferencePlaces);
         if (!realBoxes) {
             form->SetMessagePresenter([this](const QString& text) { messages << text; });
         }
-        if (show) {
-            form->show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        }
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
     void StartOnTextures(bool realBoxes = false)
     {
         WriteBytes(preferenceFile, Bytes(textures.string() + "\r\n"));
-        Start(true, realBoxes);
+        Start(realBoxes);
     }
 
     template <typename Control>

@@ -8,13 +8,20 @@
 #include "about_form.h"
 #include "form_fixture.h"
 
-TEST_F(FormTest, EachListMovesOnlyTheListsThatFollowIt)
+TEST_F(FormTest, Drive1OffersRealVolumesAndEachListMovesOnlyTheListsThatFollowIt)
 {
     std::filesystem::create_directories(temp.Path() / "volume" / "stone");
     std::filesystem::create_directories(work / "levels");
     WriteBytes(temp.Path() / "volume" / "stone" / "s.dds", {1});
     WriteBytes(work / "levels" / "l.lvl", {1});
     StartOnTextures();
+    EXPECT_EQ(Drive1()->itemText(0), QDir::rootPath());
+    for (int index = 0; index < Drive1()->count(); ++index) {
+        const QString drive = Drive1()->itemText(index);
+        EXPECT_EQ(Drive1()->findText(drive), index) << "offered once";
+        EXPECT_TRUE(QFileInfo(drive).isDir() && !drive.contains(QRegularExpression("^/(proc|sys|dev)(/|$)"))) << drive.toStdString();
+    }
+    EXPECT_TRUE(Q(work).startsWith(Drive1()->Drive())) << "the drive holding the working directory";
     const QPoint levels = Dir1()->visualItemRect(Dir1()->findItems("levels", Qt::MatchRecursive).value(0)).center();
     QTest::mouseClick(Dir1()->viewport(), Qt::LeftButton, {}, levels);
     QTest::mouseDClick(Dir1()->viewport(), Qt::LeftButton, {}, levels);
@@ -26,19 +33,6 @@ TEST_F(FormTest, EachListMovesOnlyTheListsThatFollowIt)
     EXPECT_EQ(QStringList({File1()->item(0)->text(), File2()->item(0)->text()}), QStringList({"l.lvl", "s.dds"}));
     EXPECT_EQ(Dir1()->Path(), work / "levels");
     EXPECT_EQ(messages, QStringList{"Cannot open directory " + Q(temp.Path() / "gone") + ": No such file or directory"});
-}
-
-TEST(DriveListTest, OffersTheRootThenRealVolumesAndChoosesTheOneHoldingTheWorkingDirectory)
-{
-    QDir::setCurrent(QDir::tempPath());
-    const DriveList drives;
-    EXPECT_EQ(drives.itemText(0), QDir::rootPath());
-    for (int index = 0; index < drives.count(); ++index) {
-        const QString drive = drives.itemText(index);
-        EXPECT_EQ(drives.findText(drive), index) << "offered once";
-        EXPECT_TRUE(QFileInfo(drive).isDir() && !drive.contains(QRegularExpression("^/(proc|sys|dev)(/|$)"))) << drive.toStdString();
-    }
-    EXPECT_TRUE(QDir::tempPath().startsWith(drives.Drive()));
 }
 
 TEST_F(FormTest, ListsFollowTheirFoldersKeepingSelectionAndScrollAndConvertNothing)

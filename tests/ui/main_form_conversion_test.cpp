@@ -9,48 +9,37 @@
 
 #include "form_fixture.h"
 
-TEST_F(FormTest, FailuresReachTheUserInAMessageBoxAndTheNextClickConverts)
+// Keys go through the window to the focus, which each conversion hands back to File2.
+TEST_F(FormTest, ArrowKeysConvertEachEntryPassedFailuresReachTheUserInAMessageBoxAndTheNextClickWorks)
 {
-    WriteBytes(textures / "bad.dds", Bytes("not a texture"));
-    WriteBytes(textures / "grass.dds", Texture());
-    std::filesystem::create_directory(textures / "grass.lvl");
+    WriteBytes(textures / "a.dds", Texture());
+    WriteBytes(textures / "b.dds", Bytes("not a texture"));
+    WriteBytes(textures / "c.dds", Texture());
+    std::filesystem::create_directory(textures / "c.lvl");
     StartOnTextures(true);
-    QStringList boxes;
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    File2()->setFocus();
+    QStringList seen;
     QTimer answer;  // answers each box as a user would, so that nothing blocks
     QObject::connect(&answer, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes << QStringLiteral("%1: %2 (%3 button)").arg(box->windowTitle(), box->text()).arg(box->buttons().size());
+            seen << QStringLiteral("%1: %2 (%3 button)").arg(box->windowTitle(), box->text()).arg(box->buttons().size());
             box->button(QMessageBox::Ok)->click();
         }
     });
     answer.start(10);
-    ClickEntry(File2(), 0);
-    ClickEntry(File2(), 1);
-    EXPECT_EQ(boxes, QStringList({"Torvane: Not a supported DDS File (1 button)",
-                                  "Torvane: Cannot write " + Q(textures / "grass.lvl") + ": Is a directory (1 button)"}));
-
-    std::filesystem::remove(textures / "grass.lvl");
-    ClickEntry(File2(), 1);  // the entry already selected
-    EXPECT_EQ(Text1(), "grass.lvl created.");
-    EXPECT_EQ(boxes.size(), 2);
+    for (const auto key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}) {
+        QTest::keyClick(form->windowHandle(), key);
+        seen << Text1();
+    }
+    std::filesystem::remove(textures / "c.lvl");
+    ClickEntry(File2(), 2);  // the entry already selected
+    seen << Text1();
+    EXPECT_EQ(seen, QStringList({"a.lvl created.", "Torvane: Not a supported DDS File (1 button)", "a.lvl created.",
+                                 "Torvane: Cannot write " + Q(textures / "c.lvl") + ": Is a directory (1 button)",
+                                 "a.lvl created.", "c.lvl created."}));
     EXPECT_TRUE(form->isVisible());
-}
-
-TEST_F(FormTest, ArrowKeysConvertEveryEntryTheyPass)
-{
-    for (const char* name : {"a.dds", "b.dds", "c.dds"}) {
-        WriteBytes(textures / name, Texture());
-    }
-    StartOnTextures();
-    form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    File2()->setFocus();
-    QStringList converted;
-    for (const auto key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
-        QTest::keyClick(form->windowHandle(), key);  // to the focus, back in File2 after each conversion
-        converted << Text1();
-    }
-    EXPECT_EQ(converted, QStringList({"a.lvl created.", "b.lvl created.", "c.lvl created.", "b.lvl created."}));
 }
 
 // The texture has one event point; the click posted there is still queued
@@ -89,7 +78,7 @@ TEST_F(FormTest, InputDuringAConversionIsRefusedEvenQueuedAndTheListsAndACloseWa
 // empty range would turn the bar into a busy animation.
 TEST_F(FormTest, TheBarIsFullExactlyAtTheEndAndNeverBusy)
 {
-    Start(false);
+    Start();
     const auto* bar = Find<QProgressBar>("PB1");
     for (const std::uint64_t length : {std::uint64_t{16'777'217}, (std::uint64_t{1} << 31) + 1}) {
         for (const float maximum : {static_cast<float>(length), std::nextafter(static_cast<float>(length), 1e10f)}) {

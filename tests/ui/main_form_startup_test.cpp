@@ -1,5 +1,4 @@
 // Start-up and close: the remembered texture directory.
-#include <optional>
 #include <tuple>
 
 #include "form_fixture.h"
@@ -18,7 +17,7 @@ TEST_F(FormTest, TheFileChoosesDir2WhatIsRefusedIsResetToCAndTheCloseStoresDir2)
         if (contents) {
             WriteBytes(preferenceFile, Bytes(*contents));
         }
-        Start(false);
+        Start();
         EXPECT_EQ(File2()->Directory(), shown);
         EXPECT_EQ(ReadBytes(preferenceFile), reset ? Bytes("C:\r\n") : Bytes(*contents));
         EXPECT_TRUE(form->close());
@@ -31,11 +30,11 @@ TEST_F(FormTest, AFailedResetComesUpQuietlyWithoutLooping)
 {
     std::filesystem::remove(program);  // nowhere to write: the working directory
     WriteBytes(temp.Path() / "config", {1});
-    Start(false);
+    Start();
     EXPECT_EQ(Dir2()->Path(), work);
     std::filesystem::create_directories(program);  // "C:" refused too, the working directory gone: the root
     std::filesystem::remove(work);
-    Start(false);
+    Start();
     EXPECT_EQ(Q(Dir2()->Path()), QDir::rootPath());
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes("C:\r\n"));
 }
@@ -57,7 +56,7 @@ TEST_F(FormTest, AnInstalledCopyConvertsInAndRemembersAFolderNotNamedInUtf8)
     ClickEntry(File2(), 0);
     EXPECT_TRUE(std::filesystem::exists(folder / "\xE9t\xE9.lvl"));
     EXPECT_TRUE(form->close());
-    Start(false);
+    Start();
     EXPECT_EQ(Dir2()->Path(), folder);
     EXPECT_FALSE(std::filesystem::exists(bin / "torvanepref.ini"));
 }

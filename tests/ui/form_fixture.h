@@ -31,12 +31,11 @@ inline std::vector<std::uint8_t> Texture(std::size_t pixelBytes = 8)
 // Messages are recorded, never shown, unless `realBoxes` is set.
 class FormTest : public ::testing::Test {
 protected:
-    FormTest()
+    FormTest() { QDir::setCurrent(Q(work)); }
+    static std::filesystem::path Made(const std::filesystem::path& folder)
     {
-        for (const auto* folder : {&program, &work, &textures}) {
-            std::filesystem::create_directories(*folder);
-        }
-        QDir::setCurrent(Q(work));
+        std::filesystem::create_directories(folder);
+        return folder;
     }
 
     void Start(bool realBoxes = false)
@@ -54,30 +53,22 @@ protected:
         Start(realBoxes);
     }
 
-    template <typename Control>
-    Control* Find(const char* name) const { return form->findChild<Control*>(QString::fromLatin1(name)); }
-    DriveList* Drive1() const { return Find<DriveList>("Drive1"); }
-    DirectoryList* Dir1() const { return Find<DirectoryList>("Dir1"); }
-    DirectoryList* Dir2() const { return Find<DirectoryList>("Dir2"); }
-    FileList* File1() const { return Find<FileList>("File1"); }
-    FileList* File2() const { return Find<FileList>("File2"); }
-    QString Text1() const { return Find<QPlainTextEdit>("Text1")->toPlainText(); }
+    DriveList* Drive1() const { return form->findChild<DriveList*>("Drive1"); }
+    DirectoryList* Dir1() const { return form->findChild<DirectoryList*>("Dir1"); }
+    DirectoryList* Dir2() const { return form->findChild<DirectoryList*>("Dir2"); }
+    FileList* File1() const { return form->findChild<FileList*>("File1"); }
+    FileList* File2() const { return form->findChild<FileList*>("File2"); }
+    QString Text1() const { return form->findChild<QPlainTextEdit*>("Text1")->toPlainText(); }
 
     static void ClickEntry(QListWidget* list, int row)
     {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     }
-    // Opens an entry of a directory list as the user does, by Enter.
-    static void Open(DirectoryList* list, const QString& name)
-    {
-        list->setCurrentItem(list->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0));
-        QTest::keyClick(list, Qt::Key_Return);
-    }
 
     TempDir temp;
-    const std::filesystem::path program = temp.Path() / "program";
-    const std::filesystem::path work = temp.Path() / "work";
-    const std::filesystem::path textures = temp.Path() / "textures";
+    const std::filesystem::path program = Made(temp.Path() / "program");
+    const std::filesystem::path work = Made(temp.Path() / "work");
+    const std::filesystem::path textures = Made(temp.Path() / "textures");
     const std::filesystem::path userConfig = temp.Path() / "config" / "Torvane";
     const std::filesystem::path preferenceFile = program / "torvanepref.ini";
     PreferenceFile::Places preferencePlaces{program, userConfig};

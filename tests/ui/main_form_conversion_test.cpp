@@ -16,8 +16,6 @@ TEST_F(FormTest, ArrowKeysConvertEachEntryPassedFailuresReachTheUserInAMessageBo
     WriteBytes(textures / "c.dds", Texture());
     std::filesystem::create_directory(textures / "c.lvl");
     StartOnTextures(true);
-    form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     File2()->setFocus();
     QStringList seen;
     QTimer answer;  // answers each box as a user would, so that nothing blocks
@@ -41,8 +39,8 @@ TEST_F(FormTest, ArrowKeysConvertEachEntryPassedFailuresReachTheUserInAMessageBo
     EXPECT_TRUE(form->isVisible());
 }
 
-// The texture has one event point; the click posted there is still queued
-// when the level file is being written.
+// The texture has one event point: a click queued there is still waiting
+// while the level file is being written.
 TEST_F(FormTest, InputDuringAConversionIsRefusedEvenQueuedAndTheListsAndACloseWaitForIt)
 {
     WriteBytes(textures / "big.dds", Texture(30'000));
@@ -50,14 +48,13 @@ TEST_F(FormTest, InputDuringAConversionIsRefusedEvenQueuedAndTheListsAndACloseWa
     std::filesystem::create_directories(textures / "sub");
     StartOnTextures();
     QTimer::singleShot(0, form.get(), [&] {
-        ClickEntry(File2(), 1);
         Dir2()->setCurrentItem(Dir2()->findItems("sub", Qt::MatchRecursive).value(0));
         QTest::keyClick(Dir2(), Qt::Key_Return);
         WriteBytes(textures / "new.dds", Texture());
         QTest::qWait(300);
         EXPECT_EQ(File2()->count(), 2);
         EXPECT_FALSE(form->close());
-        QMetaObject::invokeMethod(form.get(), [&] { ClickEntry(File2(), 1); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(form.get(), [&] { ClickEntry(File2(), 1); }, Qt::QueuedConnection);  // still queued
     });
     ClickEntry(File2(), 0);
     QCoreApplication::processEvents();

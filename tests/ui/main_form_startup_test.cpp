@@ -35,7 +35,7 @@ TEST_F(FormTest, AFailedResetComesUpQuietlyWithoutLooping)
 // desktop entry keeps its file in the user's folder, never beside itself.
 TEST_F(FormTest, AnInstalledCopyConvertsInAndRemembersAFolderNotNamedInUtf8)
 {
-    const std::filesystem::path bin = temp.Path() / "usr" / "bin", folder = textures / "\xE9t\xE9";
+    const std::filesystem::path bin = Made(temp.Path() / "usr" / "bin"), folder = textures / "\xE9t\xE9";
     EXPECT_EQ(PreferencePlacesFor(bin, userConfig).executableDirectory, bin);  // portable until installed
     WriteBytes(Made(temp.Path() / "usr" / "share" / "applications") / "org.torvane.Torvane.desktop", {'\n'});
     preferencePlaces = PreferencePlacesFor(bin, userConfig);

@@ -50,9 +50,9 @@ TEST_F(AboutTest, ShowsCaptionTitleWholeNoticeInItsFontsAndBannerCutByTwoColumns
     EXPECT_TRUE(noticeFont.fixedPitch() && !noticeFont.bold() && noticeFont.pointSizeF() == 8.25);
 
     // Both read from the top left (a label centres vertically unless told);
-    // the notice wraps to fit whole in its box.
+    // the notice wraps: no line wider than its box, and all its lines inside it.
     EXPECT_EQ(title->alignment() | notice->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    EXPECT_LE(notice->heightForWidth(notice->width()), notice->height());
+    EXPECT_TRUE(notice->minimumSizeHint().width() <= notice->width() && notice->heightForWidth(notice->width()) <= notice->height());
 
     // The window is 442 x 221: its bottom edge is the banner's, two columns narrower.
     // The banner has the natural size of its picture, an uncompressed 8-bit bitmap

@@ -67,6 +67,7 @@ TEST_F(AboutTest, OneWindowThatOnlyKnowsItsNormalStateOutlivesTheMainWindowAndGo
     ChooseAbout();
     ChooseAbout();
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore + 1);
+    EXPECT_EQ(about->parentWidget(), nullptr);  // kept above the main window by the system otherwise
     about->setWindowState(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
     EXPECT_TRUE(QTest::qWaitFor([this] { return about->windowState() == Qt::WindowNoState; }));
 

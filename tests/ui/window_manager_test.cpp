@@ -16,8 +16,7 @@ QString Property(const char* name, WId id = 0)
 {
     QProcess xprop;
     xprop.start("xprop", id == 0 ? QStringList{"-root", name} : QStringList{"-id", QString::number(id), name});
-    xprop.waitForFinished();
-    return QString::fromUtf8(xprop.readAllStandardOutput());
+    return xprop.waitForFinished() ? QString::fromUtf8(xprop.readAllStandardOutput()) : QString();
 }
 
 // Active, topmost (the last in the stacking list) and not minimized.

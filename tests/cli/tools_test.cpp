@@ -2,14 +2,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "child_program.h"
 #include "dds_builder.h"
 #include "temp_dir.h"
-
-#ifndef _WIN32
-#include <thread>
-#endif
 
 namespace {
 
@@ -24,10 +21,7 @@ const Bytes kShortTexture = BuildDds({8, 8, 2, "DXT1", NumberedBytes(20)});
 const Bytes kNotDds{'n', 'o'};
 
 // A relative path as the tool names it: with the system's own separator.
-std::string Native(const std::string& path)
-{
-    return fs::path(path).make_preferred().string();
-}
+std::string Native(const std::string& path) { return fs::path(path).make_preferred().string(); }
 
 // The level file the converter writes for `texture`.
 Bytes Converted(const Bytes& texture)
@@ -49,16 +43,16 @@ Bytes Poke(Bytes bytes, std::size_t offset, std::uint8_t value)
 // The tools run inside a scratch folder, so that paths read as a user types them.
 class ToolTest : public testing::Test {
 protected:
-    ChildProgram::Result Run(std::vector<std::string> arguments, const std::function<void()>& setup = {}) const
+    ChildProgram::Result Run(std::vector<std::string> arguments, const std::function<void()>& setup = {},
+                             const char* program = TORVANE_CONVERT) const
     {
-        arguments.insert(arguments.begin(), TORVANE_CONVERT);
+        arguments.insert(arguments.begin(), program);
         return ChildProgram(arguments, folder.Path(), setup).Wait();
     }
 
-    ChildProgram::Result Inspect(std::vector<std::string> arguments) const
+    ChildProgram::Result Inspect(const std::vector<std::string>& arguments) const
     {
-        arguments.insert(arguments.begin(), TORVANE_INSPECT);
-        return ChildProgram(arguments, folder.Path()).Wait();
+        return Run(arguments, {}, TORVANE_INSPECT);
     }
 
     void Add(std::initializer_list<std::string> names, const Bytes& bytes = kTexture) const
@@ -192,26 +186,19 @@ TEST_F(InspectTool, JsonHoldsTheFactsRecordsWarningsAndErrorsOfEachFile)
 
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out,
-              "{\n  \"files\": [\n    {\n"
-              "      \"path\": \"short.dds\",\n      \"kind\": \"DDS texture\",\n"
+              "{\n  \"files\": [\n    {\n      \"path\": \"short.dds\",\n      \"kind\": \"DDS texture\",\n"
               "      \"width\": 8,\n      \"height\": 8,\n      \"mipmapCount\": 2,\n"
               "      \"fourCc\": \"DXT1\",\n      \"fourCcHex\": \"44585431\",\n"
               "      \"sizeRule\": \"DXT1: width x height / 2 bytes, each later level a quarter of the one before, at "
-              "least 8\",\n"
-              "      \"pixelDataBytes\": 20,\n"
-              "      \"records\": [\n"
+              "least 8\",\n      \"pixelDataBytes\": 20,\n      \"records\": [\n"
               "        {\"index\": 0, \"sizeField\": 32, \"storedSize\": 32, \"dataBytes\": 20},\n"
-              "        {\"index\": 1, \"sizeField\": 8, \"storedSize\": 8, \"dataBytes\": 0}\n"
-              "      ],\n"
+              "        {\"index\": 1, \"sizeField\": 8, \"storedSize\": 8, \"dataBytes\": 0}\n      ],\n"
               "      \"warnings\": [\"the pixel data is 20 bytes shorter than the 40 bytes its levels claim: the last "
-              "records would be short\"],\n"
-              "      \"errors\": [],\n      \"sound\": false\n"
-              "    },\n    {\n"
+              "records would be short\"],\n      \"errors\": [],\n      \"sound\": false\n    },\n    {\n"
               "      \"path\": \"tag.lvl\",\n      \"kind\": \"level file\",\n      \"fileBytes\": 184,\n"
               "      \"records\": [],\n      \"warnings\": [],\n"
               "      \"errors\": [\"record 0: \\\"INFO\\\" expected at offset 8, found \\\"INFA\\\" (494E4641)\"],\n"
-              "      \"sound\": false\n"
-              "    }\n  ]\n}\n");
+              "      \"sound\": false\n    }\n  ]\n}\n");
 }
 
 // In text, each fault is named, and facts and records line up.

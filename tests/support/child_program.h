@@ -39,7 +39,9 @@ public:
             const std::u8string utf8(argument.begin(), argument.end());
             commandLine += L"\"" + std::filesystem::path(utf8).wstring() + L"\" ";
         }
-        STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW), .dwFlags = STARTF_USESTDHANDLES};
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(out_)));
         startup.hStdError = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(err_)));
         SetHandleInformation(startup.hStdOutput, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);

@@ -79,11 +79,8 @@ public:
     ChildProgram(const ChildProgram&) = delete;
     ChildProgram& operator=(const ChildProgram&) = delete;
 
-    Result Wait()
-    {
-        const int status = Reap(false);
-        return {status, ReadAll(out_), ReadAll(err_)};
-    }
+    // A braced list is evaluated in order: the output is read once the program has ended.
+    Result Wait() { return {Reap(false), ReadAll(out_), ReadAll(err_)}; }
 
 #ifndef _WIN32
     // As Ctrl+C in its terminal would.

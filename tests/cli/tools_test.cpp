@@ -213,7 +213,7 @@ TEST_F(InspectTool, EachFaultOfATextureOrLevelFileIsNamed)
          "            0\n  warning: record 0 carries 20 of its 32 data bytes and the 1 record after it none"},
         {BuildDds({4, 4, 5, "", NumberedBytes(50)}), "warning: the mipmap count 5 is more than the 3 levels a 4 x 4"},
         {BuildDds({4, 4, 265, "", NumberedBytes(42)}), "  mipmap count        9\n  mipmap count field  265\n"},
-        {BuildDds({4, 4, 0, "", {}}), "warning: the mipmap count is 0: the level file would hold no records"},
+        {BuildDds({4, 4, 0, "", NumberedBytes(3)}), "hold no records\n  warning: 3 bytes of pixel data are left over"},
         {BuildDds({65'536, 32'768, 1, "", {}}), "error: the conversion refuses it: the first level's size is over"},
         {{'D', 'D', 'S', ' '}, "error: the file is 4 bytes long, shorter than the 128-byte DDS header"},
         {{level.begin(), level.end() - 3}, "error: the file ends inside record 3's data: 5 of its 8 bytes are there"},

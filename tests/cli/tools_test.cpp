@@ -81,7 +81,7 @@ TEST_F(ConvertTool, FoldersConvertInNameOrderAndCollisionsAreRefusedAlikeWithAny
     Add({"mod/c.dds", "mod/notes.txt"}, kNotDds);
 
     for (const std::string jobs : {"1", "3"}) {
-        const ChildProgram::Result run = Run({"-rj" + jobs, "-o", jobs, "mod", "mod/D.DDS", "missing/b.dds"});
+        const ChildProgram::Result run = Run({"-rj" + jobs, "-o", jobs, "mod", "mod/D.DDS", Native("missing/b.dds")});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "a-large.lvl created.\nb.lvl created.\nD.lvl created.\nf.lvl created.\n");
         EXPECT_EQ(run.err, Native("mod/b.dds.bak: would overwrite " + jobs + "/b.lvl, already written from mod/b.dds\n" +

@@ -221,7 +221,7 @@ TEST_F(InspectTool, EachFaultOfATextureOrLevelFileIsNamed)
         {trailingTag, "error: the file ends inside record 4's header: 4 bytes of 32 at offset 184"},
         {Poke(level, 184, 1), "error: record 3: no record starts where its data ends, at offset 184"},
         {Poke(level, 64 + 4, 20), "error: record 1: its \"LVL_\" length 20 is less than the 24 bytes"},
-        {Poke(level, 64 + 4, 24), "error: record 1: its \"LVL_\" length 24 should be 32 for a level size of 8"},
+        {Poke(level, 64 + 4, 24), "length 24 should be 32 for a level size of 8\n  error: record 1: no record starts"},
         {Poke(level, 64 + 12, 9), "error: record 1: its INFO chunk's length is 9, not 8"},
         {Poke(level, 64 + 16, 2), "error: record 1 holds level index 2"},
         {Poke(level, 64 + 28, 9), "error: record 1: its INFO size 8 and BODY size 9 differ"},

@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "child_program.h"
+#include "dds_builder.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+// DXT1 8 x 8: 32 + 8 + 8 + 8 bytes in 4 levels; 40 bytes claimed in 2 levels
+// by the short one, which holds only 20.
+const Bytes kTexture = BuildDds({8, 8, 4, "DXT1", NumberedBytes(56)});
+const Bytes kShortTexture = BuildDds({8, 8, 2, "DXT1", NumberedBytes(20)});
+const Bytes kNotDds{'n', 'o'};
+
+// A relative path as the tool names it: with the system's own separator.
+std::string Native(const std::string& path) { return fs::path(path).make_preferred().string(); }
+
+// `bytes` with the byte at `offset` set, grown to hold it if need be.
+Bytes Poke(Bytes bytes, std::size_t offset, std::uint8_t value)
+{
+    bytes.resize(std::max(bytes.size(), offset + 1));
+    bytes[offset] = value;
+    return bytes;
+}
+
+// The tools run inside a scratch folder, so that paths read as a user types them.
+class ConvertTool : public testing::Test {
+protected:
+    ChildProgram::Result Run(std::vector<std::string> arguments, const std::function<void()>& setup = {},
+                             const char* program = TORVANE_CONVERT) const
+    {
+        arguments.insert(arguments.begin(), program);
+        return ChildProgram(arguments, folder.Path(), setup).Wait();
+    }
+
+    ChildProgram::Result Inspect(const std::vector<std::string>& arguments) const
+    {
+        return Run(arguments, {}, TORVANE_INSPECT);
+    }
+
+    void Add(std::initializer_list<std::string> names, const Bytes& bytes = kTexture) const
+    {
+        for (const std::string& name : names) {
+            fs::create_directories(fs::path(folder / name).parent_path());
+            WriteBytes(folder / name, bytes);
+        }
+    }
+
+    bool Exists(const std::string& name) const { return fs::exists(folder / name); }
+
+    // The level file the converter writes for `texture`.
+    Bytes Converted(const Bytes& texture) const
+    {
+        Add({"converted.dds"}, texture);
+        Run({"converted.dds"});
+        return ReadBytes(folder / "converted.lvl");
+    }
+
+    TempDir folder;
+};
+
+class InspectTool : public ConvertTool {};
+
+// A folder's textures convert in name order, its subfolders after them.
+// However many convert at once, the lines and level files are those of one
+// at a time, and the first texture that maps to a level file keeps it: a
+// later one is refused before it is read, and one named twice converts once.
+TEST_F(ConvertTool, FoldersConvertInNameOrderAndCollisionsAreRefusedAlikeWithAnyNumberOfJobs)
+{
+    Add({"mod/a-large.dds"}, BuildDds({512, 512, 10, "", NumberedBytes(699'052)}));  // takes longest
+    Add({"mod/b.dds", "mod/D.DDS", "mod/sub/f.dds"});
+    Add({"mod/b.dds.bak"}, BuildDds({4, 4, 1, "", NumberedBytes(32)}));
+    Add({"mod/c.dds", "mod/notes.txt"}, kNotDds);
+
+    for (const std::string jobs : {"1", "3"}) {
+        const ChildProgram::Result run = Run({"-rj" + jobs, "-o", jobs, "mod", "mod/D.DDS", Native("missing/b.dds")});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "a-large.lvl created.\nb.lvl created.\nD.lvl created.\nf.lvl created.\n");
+        EXPECT_EQ(run.err, Native("mod/b.dds.bak: would overwrite " + jobs + "/b.lvl, already written from mod/b.dds\n" +
+                                  "mod/c.dds: Not a supported DDS File\nmissing/b.dds: would overwrite " + jobs +
+                                  "/b.lvl, already written from mod/b.dds\n"));
+        EXPECT_EQ(ReadBytes(folder / (jobs + "/b.lvl")), ReadBytes(folder / (jobs + "/D.lvl")));  // b.dds's
+    }
+    EXPECT_EQ(ReadBytes(folder / "3/a-large.lvl"), ReadBytes(folder / "1/a-large.lvl"));
+#ifndef _WIN32
+    // Paths are compared as the file system sees them: through a link, it is the same texture.
+    fs::create_directory_symlink("mod", folder / "link");
+    EXPECT_EQ(Run({"mod/b.dds", "link/b.dds"}).out, "b.lvl created.\n");
+#endif
+}
+
+TEST_F(ConvertTool, FailuresNameTheirTextureAndReasonAndTheNextTextureStillConverts)
+{
+    Add({"src/b.dds", "src/blocked/c.dds", "src/z/d.dds"});
+    Add({"src/a-bad.dds", "out/blocked"}, kNotDds);  // out/blocked: where c's output folder would go
+
+    const ChildProgram::Result run = Run({"-r", "-o", "out", "missing.dds", "src"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "b.lvl created.\nd.lvl created.\n");
+    // The reason a write failed is the system's own ("Not a directory" on Linux).
+    const std::string failures = "missing.dds: Cannot read missing.dds: No such file or directory\n" +
+                                 Native("src/a-bad.dds") + ": Not a supported DDS File\n" +
+                                 Native("src/blocked/c.dds") + ": Cannot write " + Native("out/blocked/c.lvl") + ": ";
+    EXPECT_EQ(run.err.substr(0, failures.size()), failures);
+}
+
+TEST_F(ConvertTool, UsageErrorsExitWithTwoWhileHelpAndVersionExitWithZero)
+{
+    const std::pair<std::vector<std::string>, std::string> usageErrors[] = {
+        {{}, "no texture or directory given"},
+        {{"--bogus", "a.dds"}, "unknown option --bogus"},
+        {{"-rx", "a.dds"}, "unknown option -x"},
+        {{"a.dds", "--output-dir"}, "option --output-dir needs a directory"},
+        {{"--output-dir=", "a.dds"}, "the output directory must not be empty"},
+        {{"-j0", "a.dds"}, "option --jobs needs a whole number from 1 to 1024, not '0'"},
+        {{"--jobs=2x", "a.dds"}, "option --jobs needs a whole number from 1 to 1024, not '2x'"},
+        {{"-j", "1025", "a.dds"}, "option --jobs needs a whole number from 1 to 1024, not '1025'"},
+        {{"-uj"}, "option -j needs a number"},
+        {{"--watch=yes", "a.dds"}, "option --watch takes no value"},
+        {{"--file-list=", "a.dds"}, "the file list must not be empty"},
+    };
+    for (const auto& [arguments, reason] : usageErrors) {
+        const ChildProgram::Result run = Run(arguments);
+        EXPECT_EQ(run.status, 2) << reason;
+        EXPECT_EQ(run.err, "torvane-convert: " + reason + "\nTry 'torvane-convert --help' for more information.\n");
+    }
+    for (const char* option : {"-h", "--version"}) {
+        EXPECT_EQ(Run({"-j1024", option}).status, 0) << option;
+    }
+    EXPECT_EQ(Run({"--help"}).out.rfind("Usage: torvane-convert [OPTION]... PATH...\n", 0), 0u);
+}
+
+TEST_F(ConvertTool, UpdateConvertsOnlyTexturesNewerThanTheirLevelFileAndDryRunsWriteNothing)
+{
+    Add({"t/same.dds", "t/newer.dds", "t/gone.dds"});
+    Add({"t/same.lvl", "t/newer.lvl"}, kNotDds);
+    fs::last_write_time(folder / "t/same.lvl", fs::last_write_time(folder / "t/same.dds"));
+    fs::last_write_time(folder / "t/newer.lvl", fs::last_write_time(folder / "t/newer.dds") - 10s);
+
+    EXPECT_EQ(Run({"-un", "t"}).out, Native("t/gone.dds: would write t/gone.lvl\nt/newer.dds: would write t/newer.lvl\n") +
+                                         "same.lvl is up to date.\n");
+    EXPECT_FALSE(Exists("t/gone.lvl"));
+
+    EXPECT_EQ(Run({"--update", "t"}).out, "gone.lvl created.\nnewer.lvl created.\nsame.lvl is up to date.\n");
+}
+
+TEST_F(ConvertTool, FileListsAddTheirPathsAfterTheCommandLinesAndSkipCommentsAndBlankLines)
+{
+    Add({"rock.dds", " spaced .dds", "sub/grass.dds", "first.dds"});
+    // Saved on Windows: a byte order mark and CR LF line ends.
+    const std::string list = "\xEF\xBB\xBF# textures of the mod\r\n\r\nrock.dds\r\n spaced .dds\nsub\n#sub/grass.dds\n";
+    Add({"list.txt"}, {list.begin(), list.end()});
+
+    const ChildProgram::Result run = Run({"first.dds", "--file-list", "list.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "first.lvl created.\nrock.lvl created.\n spaced .lvl created.\ngrass.lvl created.\n");
+
+    const ChildProgram::Result missing = Run({"--file-list", "missing.txt", "rock.dds"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "torvane-convert: cannot read the file list missing.txt: No such file or directory\n");
+#ifndef _WIN32
+    const std::string fromStdin = "printf 'rock.dds\\n' | '" TORVANE_CONVERT "' --file-list=- -u";
+    EXPECT_EQ(ChildProgram({"/bin/sh", "-c", fromStdin}, folder.Path()).Wait().out, "rock.lvl is up to date.\n");
+#endif
+}
+
+TEST_F(InspectTool, JsonHoldsTheFactsRecordsWarningsAndErrorsOfEachFile)
+{
+    WriteBytes(folder / "short.dds", kShortTexture);
+    WriteBytes(folder / "tag.lvl", Poke(Converted(kTexture), 11, 'A'));
+
+    const ChildProgram::Result run = Inspect({"--json", "short.dds", "tag.lvl"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "{\n  \"files\": [\n    {\n      \"path\": \"short.dds\",\n      \"kind\": \"DDS texture\",\n"
+              "      \"width\": 8,\n      \"height\": 8,\n      \"mipmapCount\": 2,\n"
+              "      \"fourCc\": \"DXT1\",\n      \"fourCcHex\": \"44585431\",\n"
+              "      \"sizeRule\": \"DXT1: width x height / 2 bytes, each later level a quarter of the one before, at "
+              "least 8\",\n      \"pixelDataBytes\": 20,\n      \"records\": [\n"
+              "        {\"index\": 0, \"sizeField\": 32, \"storedSize\": 32, \"dataBytes\": 20},\n"
+              "        {\"index\": 1, \"sizeField\": 8, \"storedSize\": 8, \"dataBytes\": 0}\n      ],\n"
+              "      \"warnings\": [\"the pixel data is 20 bytes shorter than the 40 bytes its levels claim: the last "
+              "records would be short\"],\n      \"errors\": [],\n      \"sound\": false\n    },\n    {\n"
+              "      \"path\": \"tag.lvl\",\n      \"kind\": \"level file\",\n      \"fileBytes\": 184,\n"
+              "      \"records\": [],\n      \"warnings\": [],\n"
+              "      \"errors\": [\"record 0: \\\"INFO\\\" expected at offset 8, found \\\"INFA\\\" (494E4641)\"],\n"
+              "      \"sound\": false\n    }\n  ]\n}\n");
+}
+
+// In text, each fault is named, and facts and records line up.
+TEST_F(InspectTool, EachFaultOfATextureOrLevelFileIsNamed)
+{
+    const Bytes level = Converted(kTexture);  // records at 0, 64, 104 and 144
+    Bytes trailingTag = level;
+    trailingTag.insert(trailingTag.end(), {'L', 'V', 'L', '_'});
+    const std::pair<Bytes, std::string> cases[] = {
+        {kShortTexture, "  pixel data bytes  20\n  records\n     index  size field  stored size  data bytes\n"
+                        "         0          32           32          20\n         1           8            8           0\n"
+                        "  warning: the pixel data is 20 bytes shorter than the 40 bytes its levels claim"},
+        {Converted(kShortTexture),
+         "  file bytes  84\n  records\n     offset  index  size field  \"LVL_\" length  data length\n"
+         "          0      0          32             56           20\n         52      1           8             32"
+         "            0\n  warning: record 0 carries 20 of its 32 data bytes and the 1 record after it none"},
+        {BuildDds({4, 4, 5, "", NumberedBytes(50)}), "warning: the mipmap count 5 is more than the 3 levels a 4 x 4"},
+        {BuildDds({4, 4, 265, "", NumberedBytes(42)}), "  mipmap count        9\n  mipmap count field  265\n"},
+        {BuildDds({4, 4, 0, "", NumberedBytes(3)}), "hold no records\n  warning: 3 bytes of pixel data are left over"},
+        {BuildDds({65'536, 32'768, 1, "", {}}), "error: the conversion refuses it: the first level's size is over"},
+        {{'D', 'D', 'S', ' '}, "error: the file is 4 bytes long, shorter than the 128-byte DDS header"},
+        {{level.begin(), level.end() - 3}, "error: the file ends inside record 3's data: 5 of its 8 bytes are there"},
+        {{level.begin(), level.begin() + 84}, "error: the file ends inside record 1's header: 20 bytes of 32 at offset"},
+        {trailingTag, "error: the file ends inside record 4's header: 4 bytes of 32 at offset 184"},
+        {Poke(level, 184, 1), "error: record 3: no record starts where its data ends, at offset 184"},
+        {Poke(level, 64 + 4, 20), "error: record 1: its \"LVL_\" length 20 is less than the 24 bytes"},
+        {Poke(level, 64 + 4, 24), "length 24 should be 32 for a level size of 8\n  error: record 1: no record starts"},
+        {Poke(level, 64 + 12, 9), "error: record 1: its INFO chunk's length is 9, not 8"},
+        {Poke(level, 64 + 16, 2), "error: record 1 holds level index 2"},
+        {Poke(level, 64 + 28, 9), "error: record 1: its INFO size 8 and BODY size 9 differ"},
+        {{}, "warning: the file holds no records"},
+    };
+    for (const auto& [bytes, fault] : cases) {
+        WriteBytes(folder / "case.LVL", bytes);  // named as a level file: an empty one is taken for one
+        const ChildProgram::Result run = Inspect({"case.LVL"});
+        EXPECT_EQ(run.status, 1) << fault;
+        EXPECT_NE(run.out.find(fault), std::string::npos) << run.out;
+    }
+}
+
+TEST_F(InspectTool, OnlySoundFilesExitWithZeroUsageErrorsWithTwoAndNothingIsWritten)
+{
+    WriteBytes(folder / "sound.dds", BuildDds({1, 2, 2, "", NumberedBytes(8)}));  // one pixel wide, two levels
+    WriteBytes(folder / "notes.txt", {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_EQ(Inspect({"sound.dds"}).status, 0);
+    const ChildProgram::Result unsound = Inspect({"sound.dds", "missing.lvl", "notes.txt"});
+    EXPECT_EQ(unsound.status, 1);
+    EXPECT_NE(unsound.out.find("  4\n\nmissing.lvl\n  error: cannot read it: No such file or directory\n\nnotes.txt\n"
+                               "  error: neither a DDS texture (\"DDS \" at its start) nor a level file (\"LVL_\")\n"),
+              std::string::npos);
+    // Not options: "-" alone, and anything after "--".
+    EXPECT_EQ(Inspect({"-", "--", "--json"}).out.find("-\n  error: cannot read it"), 0u);
+    const ChildProgram::Result usage = Inspect({"--bogus", "sound.dds"});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_EQ(Inspect({}).status, 2);
+    EXPECT_NE(usage.err.find("Try 'torvane-inspect --help'"), std::string::npos);
+    EXPECT_EQ(Inspect({"-h"}).status, 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+}
+
+#ifndef _WIN32
+// Names are bytes on Linux: ones that are not UTF-8 (Latin-1 "été", a lone
+// 0xFF) convert, listed or given, and messages name them byte for byte.
+TEST_F(ConvertTool, NamesThatAreNotUtf8Convert)
+{
+    Add({"raw/\xE9t\xE9.dds", "given/\xFF.dds"});
+    const ChildProgram::Result run = Run({"raw", "given/\xFF.dds", "raw/\xFE.dds"});
+    EXPECT_EQ(run.out, "\xE9t\xE9.lvl created.\n\xFF.lvl created.\n");
+    EXPECT_EQ(run.err, "raw/\xFE.dds: Cannot read raw/\xFE.dds: No such file or directory\n");
+    EXPECT_TRUE(Exists("raw/\xE9t\xE9.lvl") && Exists("given/\xFF.lvl"));
+}
+
+// Root reads any folder: the tool then runs as nobody, so that it meets one it cannot list.
+TEST_F(ConvertTool, AFolderThatCannotBeListedIsNamedWithItsReasonAndTheBatchGoesOn)
+{
+    Add({"mod/a.dds", "mod/locked/b.dds"});
+    fs::permissions(folder / "mod/locked", fs::perms::none);
+    const ChildProgram::Result run = Run({"-rn", "mod"}, [] { static_cast<void>(geteuid() == 0 && setuid(65534) == 0); });
+    fs::permissions(folder / "mod/locked", fs::perms::all);  // so that the folder can be removed
+    EXPECT_EQ(run.err, "mod/locked: Permission denied\n");
+    EXPECT_EQ(run.out, "mod/a.dds: would write mod/a.lvl\n");
+}
+
+bool Eventually(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    return done();
+}
+
+// Everything written to `descriptor` until its other end is closed.
+std::string ReadToEnd(int descriptor)
+{
+    std::FILE* stream = fdopen(descriptor, "r");
+    const std::string text = ChildProgram::ReadAll(stream);
+    std::fclose(stream);
+    return text;
+}
+
+// On a terminal each texture's progress shows until its line takes its place,
+// and a batch ends with a summary; neither reaches a pipe (see the tests above).
+TEST_F(ConvertTool, ATerminalShowsProgressLinesAndAfterABatchASummary)
+{
+    const auto onTerminal = [this](const std::vector<std::string>& arguments) {  // `err` is what it shows
+        const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+        grantpt(terminal);
+        unlockpt(terminal);
+        const std::string side = ptsname(terminal);
+        ChildProgram::Result run = Run(arguments, [&side] { dup2(open(side.c_str(), O_RDWR), STDERR_FILENO); });
+        run.err = ReadToEnd(terminal);
+        return run;
+    };
+    Add({"a.dds", "b.dds"});
+    Add({"c.dds", "b.lvl"}, kNotDds);  // b.lvl: newer than b.dds, so up to date
+
+    const std::string batch = onTerminal({"-uj1", "a.dds", "b.dds", "c.dds"}).err;
+    const std::size_t time = batch.rfind(" in ") + 4;
+    EXPECT_EQ(batch.substr(0, time), "\r[1/3] a.dds 0%\033[K\r[1/3] a.dds 100%\033[K\r\033[K"
+                                     "\r[3/3] c.dds 0%\033[K\r[3/3] c.dds 100%\033[K\r\033[Kc.dds: Not a supported DDS File\r\n"
+                                     "1 converted, 1 up to date, 1 failed in ");
+    EXPECT_TRUE(batch.ends_with(" s\r\n")) << batch;
+
+    // Two textures are a batch, one is not; a quiet run shows only failures.
+    EXPECT_NE(onTerminal({"-u", "b.dds", "c.dds"}).err.find("0 converted, 1 up to date, 1 failed in "), std::string::npos);
+    EXPECT_EQ(onTerminal({"a.dds"}).err, "\r[1/1] a.dds 0%\033[K\r[1/1] a.dds 100%\033[K\r\033[K");
+    const ChildProgram::Result quiet = onTerminal({"-q", "a.dds", "c.dds"});
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(quiet.err, "c.dds: Not a supported DDS File\r\n");
+}
+
+// Ctrl+C in a batch lets the texture under way finish and starts no other;
+// the tool then ends as interrupted, so that a script running it stops too.
+TEST_F(ConvertTool, CtrlCInABatchFinishesTheTextureUnderWayAndStartsNoOther)
+{
+    Add({"a.dds", "b.dds"});
+    // On a full pipe the tool is held printing a's line until the pipe is read.
+    int held[2];
+    ASSERT_EQ(pipe2(held, O_CLOEXEC), 0);
+    const std::string filling(fcntl(held[1], F_SETPIPE_SZ, 4096), 'x');
+    ASSERT_EQ(write(held[1], filling.data(), filling.size()), std::ssize(filling));
+    ChildProgram tool({TORVANE_CONVERT, "-j1", "a.dds", "b.dds"}, folder.Path(), [&] { dup2(held[1], STDOUT_FILENO); });
+    close(held[1]);
+    ASSERT_TRUE(Eventually([&] { return Exists("a.lvl"); }));
+    tool.Signal(SIGINT);
+
+    EXPECT_EQ(ReadToEnd(held[0]), filling + "a.lvl created.\n");
+    EXPECT_EQ(tool.Wait().status, 128 + SIGINT);
+    EXPECT_FALSE(Exists("b.lvl"));
+}
+
+// A texture saved or changed while watched converts once it has stayed as it
+// is for a while, never half-saved, until Ctrl+C ends the watch.
+TEST_F(ConvertTool, WatchingConvertsChangedAndNewTexturesOnceSettled)
+{
+    const auto square = [](std::uint32_t side) { return BuildDds({side, side, 1, "", NumberedBytes(side * side * 2)}); };
+    Add({"mod/a.dds"}, square(8));
+    fs::create_directory(folder / "mod/sub");
+    ChildProgram watcher({TORVANE_CONVERT, "--watch", "--recursive", "mod"}, folder.Path());
+    ASSERT_TRUE(Eventually([&] { return Exists("mod/a.lvl"); }));
+
+    const Bytes whole = square(16);
+    for (std::ptrdiff_t length = 100; length < std::ssize(whole); length += 80) {  // saved over a second
+        Add({"mod/sub/b.dds"}, {whole.begin(), whole.begin() + length});
+        std::this_thread::sleep_for(150ms);
+    }
+    Add({"mod/sub/b.dds"}, whole);
+    ASSERT_TRUE(Eventually([&] { return ReadBytes(folder / "mod/sub/b.lvl").size() == 32 + 16 * 16 * 2; }));
+    Add({"mod/a.dds"}, square(4));
+    ASSERT_TRUE(Eventually([&] { return ReadBytes(folder / "mod/a.lvl").size() == 32 + 4 * 4 * 2; }));
+    Add({"mod/a.dds.bak", "mod/c.dds"}, square(4));  // a.dds.bak is refused, once, before c.dds converts
+    ASSERT_TRUE(Eventually([&] { return Exists("mod/c.lvl"); }));
+    watcher.Signal(SIGINT);
+    const ChildProgram::Result run = watcher.Wait();
+
+    EXPECT_EQ(run.status, 128 + SIGINT);
+    EXPECT_EQ(run.out, "a.lvl created.\nb.lvl created.\na.lvl created.\nc.lvl created.\n");
+    EXPECT_EQ(run.err, "mod/a.dds.bak: would overwrite mod/a.lvl, already written from mod/a.dds\n");
+}
+#endif
+
+}  // namespace

@@ -9,7 +9,7 @@ fi
 openbox --sm-disable > /dev/null 2>&1 &
 openbox_pid=$!
 trap 'kill "$openbox_pid" 2> /dev/null || true' EXIT
-for _ in $(seq 100); do
+for _ in $(seq 300); do  # up to 30 s: a loaded machine starts it slowly
     xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
     sleep 0.1
 done

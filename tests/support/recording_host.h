@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "conversion_error.h"
 #include "conversion_host.h"
 
 // A host that records every call, in order, for tests to inspect.
@@ -12,42 +14,32 @@ class RecordingHost : public ConversionHost {
 public:
     explicit RecordingHost(std::filesystem::path outputDirectory = ".") : outputDirectory(std::move(outputDirectory)) {}
 
-    void SetProgressMaximum(float maximum) override
-    {
-        maximums.push_back(maximum);
-        calls.push_back("maximum " + std::to_string(static_cast<double>(maximum)));
-    }
+    void SetProgressMaximum(float maximum) override { calls.push_back("maximum " + std::to_string(maximum)); }
     void SetProgressValue(std::uint64_t value) override
     {
-        values.push_back(value);
         calls.push_back("value " + std::to_string(value));
+        values.push_back(value);
     }
-    void ProcessEvents() override
-    {
-        ++eventRounds;
-        calls.push_back("events");
-    }
-    void ShowMessage(const std::string& text) override
-    {
-        messages.push_back(text);
-        calls.push_back("message " + text);
-    }
-    std::filesystem::path OutputDirectory() override
-    {
-        calls.push_back("output directory");
-        return outputDirectory;
-    }
-    void SetStatusText(const std::string& text) override
-    {
-        statuses.push_back(text);
-        calls.push_back("status " + text);
-    }
+    void ProcessEvents() override { calls.push_back("events"); onEvents(); }
+    void ShowMessage(const std::string& text) override { calls.push_back("message " + text); messages.push_back(text); }
+    void SetStatusText(const std::string& text) override { calls.push_back("status " + text); statuses.push_back(text); }
+    std::filesystem::path OutputDirectory() override { return outputDirectory; }
 
     std::filesystem::path outputDirectory;
+    std::function<void()> onEvents = [] {};  // what a window would do with the input it lets through
     std::vector<std::string> calls;
-    std::vector<float> maximums;
     std::vector<std::uint64_t> values;
     std::vector<std::string> messages;
     std::vector<std::string> statuses;
-    int eventRounds = 0;
 };
+
+// The text of the ConversionError that `action` throws, or "" when it throws none.
+inline std::string ConversionFailure(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ConversionError& error) {
+        return error.what();
+    }
+    return "";
+}

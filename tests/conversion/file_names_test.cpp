@@ -8,6 +8,7 @@
 #endif
 
 #include "file_pattern.h"
+#include "path_text.h"
 #include "temp_dir.h"
 #include "utf_text.h"
 
@@ -52,6 +53,17 @@ TEST(FilePattern, StarsMatchAnyRunIgnoringCase)
     }
     // Many stars against a long name that does not match must stay quick.
     EXPECT_FALSE(FilePattern::Matches("*a*a*a*a*a*a*a*a*b", std::string(5'000, 'a')));
+    // The pattern ends with its view, whatever the memory behind it holds.
+    EXPECT_TRUE(FilePattern::Matches(std::string_view("*ss").substr(0, 2), "ss"));
+}
+
+TEST(LevelBaseName, IsTheFileNameUpToItsFirstDot)
+{
+    EXPECT_EQ(LevelBaseName("pack.v2/grass.final.dds"), "grass");
+    EXPECT_EQ(LevelBaseName("pack.v2/.dds"), "");
+#ifdef _WIN32
+    EXPECT_EQ(LevelBaseName("D:grass.dds"), "grass");
+#endif
 }
 
 // Ignoring case, "_" (0x5F) sorts before letters, and "a" before "B".

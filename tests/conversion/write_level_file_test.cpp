@@ -1,22 +1,25 @@
 #include <gtest/gtest.h>
 
+#include "level_file_reader.h"
 #include "recording_host.h"
 #include "replacement_file.h"
 #include "save_file.h"
 #include "temp_dir.h"
 
-TEST(WriteLevelFile, ReplacesALongerFileInTheFolderGivenThenReportsIt)
+// Lower-case digits read like upper-case ones and any other character as 0, in
+// the 16-byte blocks as in the tail.
+TEST(WriteLevelFile, DecodesTheTextOverALongerFileInTheFolderGivenThenReportsIt)
 {
     TempDir folder;
     // A name that ends in a colon, where names may hold one.
     const std::string directory = folder / (std::filesystem::path::preferred_separator == '/' ? "mods:" : "mods");
     std::filesystem::create_directory(directory);
     RecordingHost host(directory + "/");  // a separator of its own does no harm
-    SaveFile::WriteLevelFile("0102030405", "grass", host);
+    SaveFile::WriteLevelFile(std::string(64, 'A'), "grass", host);
     host.outputDirectory = directory;  // only a bare drive ("D:") is joined without a separator
-    SaveFile::WriteLevelFile("0Aff", "grass", host);
-    EXPECT_EQ(ReadBytes(directory + "/grass.lvl"), (std::vector<std::uint8_t>{0x0A, 0xFF}));
-    EXPECT_EQ(host.statuses, (std::vector<std::string>{"grass.lvl created.", "grass.lvl created."}));
+    SaveFile::WriteLevelFile("009aBcdEfFG1g2:3/4@5`67G8gA:e/C@0Aff", "grass", host);
+    EXPECT_EQ(UpperHex(ReadBytes(directory + "/grass.lvl")), "009ABCDEFF0102030405067080A0E0C00AFF");
+    EXPECT_EQ(host.reports, (std::vector<std::string>{"status grass.lvl created.", "status grass.lvl created."}));
     EXPECT_EQ(NamesIn(directory), std::vector<std::string>{"grass.lvl"});
 }
 
@@ -46,7 +49,7 @@ TEST(WriteLevelFile, FailedWriteNamesTargetAndReasonAndChangesNothing)
         const std::string target = (host.outputDirectory / (baseName + ".lvl")).string();
         EXPECT_EQ(ConversionFailure([&] { SaveFile::WriteLevelFile(std::string(4'000'000, 'A'), baseName, host); }),
                   "Cannot write " + target + ": " + reason);
-        EXPECT_EQ(host.calls, std::vector<std::string>{});
+        EXPECT_EQ(host.reports, std::vector<std::string>{});
         EXPECT_EQ(ReadBytes(folder / "grass.lvl"), (std::vector<std::uint8_t>{9, 9, 9}));
         EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"file", "folder.lvl", "grass.lvl"}));
     }

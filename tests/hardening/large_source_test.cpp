@@ -18,6 +18,6 @@ TEST(LargeSource, ProgressMaximumIsTheNextFloatUpAndTheMemoryIsGivenBack)
     ImportFile::SourceBytes.assign((1 << 24) + 1, 0x5A);
     ImportFile::EncodeHex(host);
     ImportFile::ModuleState = {};
-    EXPECT_EQ(host.calls.front(), "maximum 16777218.000000");
+    EXPECT_EQ(host.progress.front(), "maximum 16777218.000000");
     EXPECT_LT(mappedPages(), before + 4'096);  // 16 MiB: far below the 48 MiB it held
 }

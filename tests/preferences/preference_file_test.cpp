@@ -13,10 +13,8 @@ namespace fs = std::filesystem;
 TEST(PreferenceFile, OnlyTheFirstFieldCounts)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"  D:\\Mods,old\r\nnext", "D:\\Mods"}, {"\"D:\\Mods,old\" more", "D:\\Mods,old"},
-        {"\"unclosed,\r\nnext", "unclosed,"},  {"/a/b\nnext", "/a/b"},
-        {"no line end", "no line end"},        {"\r\nnext", ""},
-        {"    ", ""},
+        {"  D:\\Mods,old\r\nnext", "D:\\Mods"}, {"\"D:\\Mods,old\" more", "D:\\Mods,old"}, {"    ", ""},
+        {"\"unclosed,\r\nnext", "unclosed,"}, {"/a/b\nnext", "/a/b"}, {"no line end", "no line end"}, {"\r\nnext", ""},
     };
     for (const auto& [contents, field] : cases) {
         EXPECT_EQ(PreferenceFile::ReadFirstField(contents), field) << contents;

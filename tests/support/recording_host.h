@@ -9,28 +9,22 @@
 #include "conversion_error.h"
 #include "conversion_host.h"
 
-// A host that records every call, in order, for tests to inspect.
+// A host that records its calls for tests to inspect.
 class RecordingHost : public ConversionHost {
 public:
     explicit RecordingHost(std::filesystem::path outputDirectory = ".") : outputDirectory(std::move(outputDirectory)) {}
 
-    void SetProgressMaximum(float maximum) override { calls.push_back("maximum " + std::to_string(maximum)); }
-    void SetProgressValue(std::uint64_t value) override
-    {
-        calls.push_back("value " + std::to_string(value));
-        values.push_back(value);
-    }
-    void ProcessEvents() override { calls.push_back("events"); onEvents(); }
-    void ShowMessage(const std::string& text) override { calls.push_back("message " + text); messages.push_back(text); }
-    void SetStatusText(const std::string& text) override { calls.push_back("status " + text); statuses.push_back(text); }
+    void SetProgressMaximum(float maximum) override { progress.push_back("maximum " + std::to_string(maximum)); }
+    void SetProgressValue(std::uint64_t value) override { progress.push_back("value " + std::to_string(value)); }
+    void ProcessEvents() override { progress.push_back("events"); onEvents(); }
+    void ShowMessage(const std::string& text) override { reports.push_back("message " + text); }
+    void SetStatusText(const std::string& text) override { reports.push_back("status " + text); }
     std::filesystem::path OutputDirectory() override { return outputDirectory; }
 
     std::filesystem::path outputDirectory;
     std::function<void()> onEvents = [] {};  // what a window would do with the input it lets through
-    std::vector<std::string> calls;
-    std::vector<std::uint64_t> values;
-    std::vector<std::string> messages;
-    std::vector<std::string> statuses;
+    std::vector<std::string> progress;       // the bar's calls and the event rounds, in order
+    std::vector<std::string> reports;        // message boxes and status texts, in order
 };
 
 // The text of the ConversionError that `action` throws, or "" when it throws none.

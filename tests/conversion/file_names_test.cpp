@@ -2,15 +2,13 @@
 // converting them never throws, and lists show only what the user may pick.
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#define NOMINMAX
-#include <windows.h>
-#endif
-
 #include "file_pattern.h"
 #include "path_text.h"
 #include "temp_dir.h"
 #include "utf_text.h"
+#ifdef _WIN32
+#include <windows.h>  // last: its min and max macros would break the headers above
+#endif
 
 TEST(UtfText, EachByteOrSurrogateThatCannotBeConvertedBecomesOneReplacement)
 {

@@ -66,6 +66,7 @@ TEST_P(ConvertTexture, WritesOneRecordPerLevelWithItsSizesAndDataOrRefuses)
     // Closed, as a launcher may leave it: the source and the output then open as descriptor 0.
     [[maybe_unused]] static const int noStandardInput = std::fclose(stdin);
     ImportFile::ImportTexture(folder.Path() / "grass.final.dds", host);
+    EXPECT_FALSE(std::filesystem::exists("/proc/self/fd/0"));  // and closed again (checked where /proc tells)
 
     using Texts = std::vector<std::string>;
     EXPECT_EQ(host.reports, Texts{texture.refused ? "message Not a supported DDS File" : "status grass.lvl created."});

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#define NOMINMAX
-#include <windows.h>
-#endif
-
 #include "preference_file.h"
 #include "temp_dir.h"
+#ifdef _WIN32
+#include <windows.h>  // last: its min and max macros would break the headers above
+#endif
 
 namespace fs = std::filesystem;
 

@@ -1,104 +1,58 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "conversion_error.h"
+#include "level_file_reader.h"
 #include "recording_host.h"
+#include "replacement_file.h"
 #include "save_file.h"
-#include "simulated_full_disk.h"
 #include "temp_dir.h"
 
-namespace {
-
-std::size_t EntriesIn(const std::filesystem::path& directory)
-{
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(directory), {}));
-}
-
-TEST(WriteLevelFile, WritesEachPairAsOneByteAndReportsTheFileByName)
+// Lower-case digits read like upper-case ones and any other character as 0, in
+// the 16-byte blocks as in the tail.
+TEST(WriteLevelFile, DecodesTheTextOverALongerFileInTheFolderGivenThenReportsIt)
 {
     TempDir folder;
-    RecordingHost host(folder.Path().string());
-
-    SaveFile::WriteLevelFile("000AFF7f", "grass", host);
-
-    EXPECT_EQ(ReadBytes(folder / "grass.lvl"), (std::vector<std::uint8_t>{0x00, 0x0A, 0xFF, 0x7F}));
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"output directory", "status grass.lvl created."}));
-    EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+    // A name that ends in a colon, where names may hold one.
+    const std::string directory = folder / (std::filesystem::path::preferred_separator == '/' ? "mods:" : "mods");
+    std::filesystem::create_directory(directory);
+    RecordingHost host(directory + "/");  // a separator of its own does no harm
+    SaveFile::WriteLevelFile(std::string(64, 'A'), "grass", host);
+    host.outputDirectory = directory;  // only a bare drive ("D:") is joined without a separator
+    SaveFile::WriteLevelFile("009aBcdEfFG1g2:3/4@5`67G8gA:e/C@0Aff", "grass", host);
+    EXPECT_EQ(UpperHex(ReadBytes(directory + "/grass.lvl")), "009ABCDEFF0102030405067080A0E0C00AFF");
+    EXPECT_EQ(host.reports, (std::vector<std::string>{"status grass.lvl created.", "status grass.lvl created."}));
+    EXPECT_EQ(NamesIn(directory), std::vector<std::string>{"grass.lvl"});
 }
 
-TEST(WriteLevelFile, SecondWriteReplacesALongerEarlierFileWhole)
+// A failed write names the target and the system's reason, reports nothing,
+// keeps the earlier file and leaves no temporary behind.
+TEST(WriteLevelFile, FailedWriteNamesTargetAndReasonAndChangesNothing)
 {
-    TempDir folder;
-    RecordingHost host(folder.Path().string());
-    SaveFile::WriteLevelFile(std::string(200'000, 'A'), "grass", host);
-    SaveFile::WriteLevelFile("0102", "grass", host);
-    EXPECT_EQ(ReadBytes(folder / "grass.lvl"), (std::vector<std::uint8_t>{1, 2}));
-}
-
-TEST(WriteLevelFile, SeparatorIsInsertedEvenAfterOneAlreadyThere)
-{
-    TempDir folder;
-    RecordingHost host(folder.Path().string() + "/");
-    SaveFile::WriteLevelFile("01", "grass", host);
-    EXPECT_EQ(ReadBytes(folder / "grass.lvl"), std::vector<std::uint8_t>{1});
-}
-
-TEST(WriteLevelFile, UnwritableOutputNamesTheFileLeavesTheEarlierOneAndReportsNothing)
-{
-    TempDir folder;
-    WriteBytes(folder / "grass.lvl", {9, 9, 9});
-    WriteBytes(folder / "plain-file", {});
-    std::filesystem::create_directory(folder / "stone.lvl");
-    struct Unwritable {
-        std::string directory;
-        std::string baseName;
-        std::string reason;  // in the system's own words
-    };
 #ifdef _WIN32
-    const Unwritable cases[] = {
-        {folder / "missing", "grass", "No such file or directory"},
-        {folder / "plain-file", "grass", "No such file or directory"},
-        {folder.Path().string(), "stone", "Permission denied"},
-    };
+    const std::string throughAFile = "No such file or directory", inTheWay = "Permission denied";
 #else
-    const Unwritable cases[] = {
-        {folder / "missing", "grass", "No such file or directory"},
-        {folder / "plain-file", "grass", "Not a directory"},
-        {folder.Path().string(), "stone", "Is a directory"},
-    };
+    const std::string throughAFile = "Not a directory", inTheWay = "Is a directory";
 #endif
-    for (const Unwritable& unwritable : cases) {
-        RecordingHost host(unwritable.directory);
-        try {
-            SaveFile::WriteLevelFile("0102", unwritable.baseName, host);
-            ADD_FAILURE() << "wrote into " << unwritable.directory;
-        } catch (const ConversionError& error) {
-            const std::string target = (std::filesystem::path(unwritable.directory) / unwritable.baseName).string();
-            EXPECT_EQ(std::string(error.what()), "Cannot write " + target + ".lvl: " + unwritable.reason);
-        }
-        EXPECT_TRUE(host.statuses.empty());
+    const std::tuple<std::string, std::string, std::optional<std::uint64_t>, std::string> faults[] = {
+        {"missing", "grass", {}, "No such file or directory"},
+        {"file", "grass", {}, throughAFile},
+        {".", "folder", {}, inTheWay},                         // a folder where the level file goes
+        {".", "grass", 1 << 20, "No space left on device"},  // the disk filling up part-way
+    };
+    for (const auto& [directory, baseName, freeBytes, reason] : faults) {
+        SCOPED_TRACE(reason);
+        TempDir folder;
+        WriteBytes(folder / "grass.lvl", {9, 9, 9});
+        WriteBytes(folder / "file", {});
+        std::filesystem::create_directory(folder / "folder.lvl");
+        RecordingHost host(folder.Path() / directory);
+        ReplacementFile::SimulateFreeSpace(freeBytes);
+        const std::string target = (host.outputDirectory / (baseName + ".lvl")).string();
+        EXPECT_EQ(ConversionFailure([&] { SaveFile::WriteLevelFile(std::string(4'000'000, 'A'), baseName, host); }),
+                  "Cannot write " + target + ": " + reason);
+        EXPECT_EQ(host.reports, std::vector<std::string>{});
+        EXPECT_EQ(ReadBytes(folder / "grass.lvl"), (std::vector<std::uint8_t>{9, 9, 9}));
+        EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"file", "folder.lvl", "grass.lvl"}));
     }
-    EXPECT_EQ(ReadBytes(folder / "grass.lvl"), (std::vector<std::uint8_t>{9, 9, 9}));
-    EXPECT_EQ(EntriesIn(folder.Path()), 3u);  // no temporary file left behind
+    ReplacementFile::SimulateFreeSpace(std::nullopt);
 }
 
-TEST(WriteLevelFile, DiskFillingUpPartWayLeavesTheEarlierFileAndNoTemporary)
-{
-    TempDir folder;
-    WriteBytes(folder / "grass.lvl", {9, 9, 9});
-    RecordingHost host(folder.Path().string());
-    const SimulatedFullDisk disk(1 << 20);
-
-    try {
-        SaveFile::WriteLevelFile(std::string(2 * 4'000'000, 'A'), "grass", host);
-        ADD_FAILURE() << "a write past the free space succeeded";
-    } catch (const ConversionError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot write " + (folder / "grass.lvl") + ": No space left on device");
-    }
-    EXPECT_TRUE(host.statuses.empty());
-    EXPECT_EQ(ReadBytes(folder / "grass.lvl"), (std::vector<std::uint8_t>{9, 9, 9}));
-    EXPECT_EQ(EntriesIn(folder.Path()), 1u);
-}
-
-}  // namespace

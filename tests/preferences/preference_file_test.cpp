@@ -1,142 +1,77 @@
-// The reading rule's corners; the window's start-up tests cover the rest.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <optional>
-#include <string>
-#include <vector>
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
 #include "preference_file.h"
-#include "simulated_full_disk.h"
 #include "temp_dir.h"
+#ifdef _WIN32
+#include <windows.h>  // last: its min and max macros would break the headers above
+#endif
 
-namespace {
+namespace fs = std::filesystem;
 
-TEST(PreferenceFileTest, TheFirstFieldEndsAtTheLineOrTheClosingQuote)
+TEST(PreferenceFile, OnlyTheFirstFieldCounts)
 {
-    EXPECT_EQ(PreferenceFile::ReadFirstField("\"unclosed, quote\r\nnext"), "unclosed, quote");
-    EXPECT_EQ(PreferenceFile::ReadFirstField("\"D:\\Mods,old\" and more"), "D:\\Mods,old");
-    EXPECT_EQ(PreferenceFile::ReadFirstField("/a/b\nsecond"), "/a/b");
-    EXPECT_EQ(PreferenceFile::ReadFirstField("no line end"), "no line end");
-    EXPECT_EQ(PreferenceFile::ReadFirstField("\r\nsecond line"), "");
-    EXPECT_EQ(PreferenceFile::ReadFirstField("    "), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"  D:\\Mods,old\r\nnext", "D:\\Mods"}, {"\"D:\\Mods,old\" more", "D:\\Mods,old"}, {"    ", ""},
+        {"\"unclosed,\r\nnext", "unclosed,"}, {"/a/b\nnext", "/a/b"}, {"no line end", "no line end"}, {"\r\nnext", ""},
+    };
+    for (const auto& [contents, field] : cases) {
+        EXPECT_EQ(PreferenceFile::ReadFirstField(contents), field) << contents;
+    }
 }
 
 // A folder is never stored mangled: on Linux the line holds the name's bytes;
-// on Windows the ANSI code page when that holds the name exactly, else UTF-8,
-// and a line reads as UTF-8 only when it is UTF-8 beyond plain ASCII.
-TEST(PreferenceFileTest, EveryDirectoryIsStoredSoThatItReadsBackExactly)
+// on Windows the ANSI code page when that holds the name exactly, else UTF-8.
+TEST(PreferenceFile, StoresEveryDirectoryExactlyAndReadsAnEmptyFileOrAFolderAsNothing)
 {
-    struct Case {
-        std::filesystem::path directory;
-        std::string line;
-    };
 #ifdef _WIN32
     if (GetACP() != 1252) {
         GTEST_SKIP() << "the lines below are those of code page 1252";
     }
-    const Case cases[] = {
-        {L"C:", "C:"},
-        {L"D:\\Mods\\Gr\u00FCn", "D:\\Mods\\Gr\xFCn"},
-        {L"D:\\\u041C\u043E\u0434\u044B", "D:\\\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B"},  // not in the code page
+    const std::pair<fs::path, std::string> cases[] = {
+        {L"C:\\Gr\u00FCn", "C:\\Gr\xFCn"}, {L"D:\\\u041C\u043E\u0434\u044B", "D:\\\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B"},  // not in the code page
         {L"D:\\\u00C3\u00A9", "D:\\\xC3\x83\xC2\xA9"},  // its code page bytes C3 A9 would read as UTF-8 "é"
     };
 #else
-    const Case cases[] = {
-        {"/mods/Gr\xC3\xBCn", "/mods/Gr\xC3\xBCn"},
-        {"/mods/\xE9t\xE9", "/mods/\xE9t\xE9"},  // Latin-1, not UTF-8
-    };
+    const std::pair<fs::path, std::string> cases[] = {
+        {"/mods/Gr\xC3\xBCn", "/mods/Gr\xC3\xBCn"}, {"/mods/\xE9t\xE9", "/mods/\xE9t\xE9"}};  // UTF-8, Latin-1
 #endif
     TempDir temp;
-    const std::filesystem::path file = temp.Path() / "torvanepref.ini";
-    for (const Case& test : cases) {
-        ASSERT_TRUE(PreferenceFile::WriteDirectory(file, test.directory));
+    const fs::path file = temp.Path() / "torvanepref.ini";
+    for (const auto& [directory, line] : cases) {
+        ASSERT_TRUE(PreferenceFile::WriteDirectory(file, directory));
         const std::vector<std::uint8_t> bytes = ReadBytes(file);
-        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), test.line + "\r\n");
-        EXPECT_EQ(PreferenceFile::ReadDirectory(file).value().native(), test.directory.native());
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), line + "\r\n");
+        EXPECT_EQ(PreferenceFile::ReadDirectory(file).value().native(), directory.native());
     }
+    WriteBytes(file, {});
+    EXPECT_EQ(PreferenceFile::ReadDirectory(file), std::nullopt);
+    EXPECT_EQ(PreferenceFile::ReadDirectory(temp.Path()), std::nullopt);  // a folder
 }
 
-TEST(PreferenceFileTest, UnusableFilesAreRefusedAndNothingIsLeftBehind)
+// A portable copy keeps the file beside its executable. One whose folder cannot
+// be written (a path through a regular file here), or an installed one, keeps
+// it in the user's folder, made on demand; a file beside the executable is read
+// first.
+TEST(PreferenceFile, LivesBesideTheExecutableWhenItCanElseInTheUsersFolder)
 {
     TempDir temp;
-    // No such directory, and a directory in the file's place.
-    EXPECT_FALSE(PreferenceFile::WriteDirectory((temp.Path() / "missing" / "torvanepref.ini").string(), "/mods"));
-    std::filesystem::create_directories(temp.Path() / "blocked" / "torvanepref.ini");
-    EXPECT_FALSE(PreferenceFile::WriteDirectory((temp.Path() / "blocked" / "torvanepref.ini").string(), "/mods"));
-    EXPECT_EQ(PreferenceFile::ReadDirectory((temp.Path() / "blocked" / "torvanepref.ini").string()), std::nullopt);
-
-    // A full disk keeps the earlier file whole.
-    const std::filesystem::path file = temp.Path() / "torvanepref.ini";
-    ASSERT_TRUE(PreferenceFile::WriteDirectory(file, "/mods"));
-    {
-        const SimulatedFullDisk disk(4);
-        EXPECT_FALSE(PreferenceFile::WriteDirectory(file, "/textures"));
-    }
-    EXPECT_EQ(PreferenceFile::ReadDirectory(file), std::filesystem::path("/mods"));
-
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 2);  // "blocked" and the file
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path() / "blocked"), {}), 1);
-}
-
-// A portable copy writes beside its executable and leaves the user's folder
-// alone; a copy whose folder cannot be written (here, a path through a
-// regular file) or that is installed falls back to the user's folder.
-TEST(PreferenceFileTest, TheFileGoesBesideTheExecutableWhenItCanElseToTheUsersFolder)
-{
-    TempDir temp;
-    const std::filesystem::path writable = temp.Path() / "portable";
-    std::filesystem::create_directories(writable);
-    WriteBytes(temp.Path() / "a-file", {1});
-    const std::filesystem::path unwritable = temp.Path() / "a-file" / "bin";
-    const std::filesystem::path user = temp.Path() / "config" / "Torvane";  // created on demand
-
-    struct Case {
-        const char* name;
-        PreferenceFile::Places places;
-        std::filesystem::path written;
+    const fs::path portable = temp.Path() / "portable", unwritable = temp.Path() / "file" / "bin",
+                   user = temp.Path() / "config" / "Torvane";
+    fs::create_directories(portable);
+    WriteBytes(temp.Path() / "file", {});
+    const std::pair<PreferenceFile::Places, fs::path> cases[] = {
+        {{portable, user}, portable}, {{unwritable, user}, user}, {{{}, user}, user},
+        {{unwritable, temp.Path() / "file" / "config"}, {}}, {{unwritable, {}}, {}},
     };
-    const std::vector<Case> cases = {
-        {"portable", {writable, user}, writable},
-        {"unwritable program folder", {unwritable, user}, user},
-        {"installed", {{}, user}, user},
-        {"nowhere to write", {unwritable, temp.Path() / "a-file" / "config"}, {}},
-        {"no user folder", {unwritable, {}}, {}},
-    };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.name);
-        std::filesystem::remove_all(temp.Path() / "config");
-        std::filesystem::remove(writable / "torvanepref.ini");
-
-        EXPECT_EQ(PreferenceFile::Remember(test.places, "/mods"), !test.written.empty());
-        EXPECT_EQ(PreferenceFile::ReadRemembered(test.places),
-                  test.written.empty() ? std::nullopt : std::optional<std::filesystem::path>("/mods"));
-        if (!test.written.empty()) {
-            EXPECT_EQ(ReadBytes(test.written / "torvanepref.ini"), std::vector<std::uint8_t>({'/', 'm', 'o', 'd', 's', '\r', '\n'}));
-        }
-        EXPECT_EQ(std::filesystem::exists(temp.Path() / "config"), test.written == user);
+    for (const auto& [places, written] : cases) {
+        SCOPED_TRACE(places.executableDirectory.string() + " " + places.userDirectory.string());
+        fs::remove_all(temp.Path() / "config");
+        fs::remove(portable / "torvanepref.ini");
+        EXPECT_EQ(PreferenceFile::Remember(places, "/mods"), !written.empty());
+        EXPECT_EQ(PreferenceFile::ReadRemembered(places), written.empty() ? std::nullopt : std::optional(fs::path("/mods")));
+        EXPECT_EQ(fs::exists(temp.Path() / "config"), written == user);
     }
+    PreferenceFile::Remember({{}, user}, "/user");
+    PreferenceFile::Remember({portable, {}}, "/portable");
+    EXPECT_EQ(PreferenceFile::ReadRemembered({portable, user}), fs::path("/portable"));
 }
-
-TEST(PreferenceFileTest, AFileBesideTheExecutableIsReadBeforeTheUsers)
-{
-    TempDir temp;
-    const PreferenceFile::Places places{temp.Path() / "portable", temp.Path() / "user"};
-    std::filesystem::create_directories(places.executableDirectory);
-    std::filesystem::create_directories(places.userDirectory);
-    WriteBytes(places.userDirectory / "torvanepref.ini", {'/', 'u', '\r', '\n'});
-    EXPECT_EQ(PreferenceFile::ReadRemembered(places), std::filesystem::path("/u"));
-
-    WriteBytes(places.executableDirectory / "torvanepref.ini", {'/', 'p', '\r', '\n'});
-    EXPECT_EQ(PreferenceFile::ReadRemembered(places), std::filesystem::path("/p"));
-}
-
-}  // namespace

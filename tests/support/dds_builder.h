@@ -25,18 +25,11 @@ inline void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t offset
 inline std::vector<std::uint8_t> BuildDds(const DdsImage& image)
 {
     std::vector<std::uint8_t> bytes(128 + image.pixelData.size(), 0);
-    bytes[0] = 'D';
-    bytes[1] = 'D';
-    bytes[2] = 'S';
-    bytes[3] = ' ';
-    PutLittleEndian(bytes, 4, 124);
+    std::copy_n("DDS ", 4, bytes.begin());
     PutLittleEndian(bytes, 12, image.height);
     PutLittleEndian(bytes, 16, image.width);
     PutLittleEndian(bytes, 28, image.mipCount);
-    PutLittleEndian(bytes, 76, 32);
-    for (std::size_t index = 0; index < image.fourCc.size() && index < 4; ++index) {
-        bytes[84 + index] = static_cast<std::uint8_t>(image.fourCc[index]);
-    }
+    std::copy_n(image.fourCc.begin(), std::min<std::size_t>(image.fourCc.size(), 4), bytes.begin() + 84);
     std::copy(image.pixelData.begin(), image.pixelData.end(), bytes.begin() + 128);
     return bytes;
 }
@@ -45,8 +38,6 @@ inline std::vector<std::uint8_t> BuildDds(const DdsImage& image)
 inline std::vector<std::uint8_t> NumberedBytes(std::size_t count)
 {
     std::vector<std::uint8_t> bytes(count);
-    for (std::size_t index = 0; index < count; ++index) {
-        bytes[index] = static_cast<std::uint8_t>(index % 251);
-    }
+    std::ranges::generate(bytes, [index = std::size_t{0}]() mutable { return static_cast<std::uint8_t>(index++ % 251); });
     return bytes;
 }

@@ -2,52 +2,38 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "conversion_error.h"
 #include "conversion_host.h"
 
-// A host that records every call, in order, for tests to inspect.
+// A host that records its calls for tests to inspect.
 class RecordingHost : public ConversionHost {
 public:
     explicit RecordingHost(std::filesystem::path outputDirectory = ".") : outputDirectory(std::move(outputDirectory)) {}
 
-    void SetProgressMaximum(float maximum) override
-    {
-        maximums.push_back(maximum);
-        calls.push_back("maximum " + std::to_string(static_cast<double>(maximum)));
-    }
-    void SetProgressValue(std::uint64_t value) override
-    {
-        values.push_back(value);
-        calls.push_back("value " + std::to_string(value));
-    }
-    void ProcessEvents() override
-    {
-        ++eventRounds;
-        calls.push_back("events");
-    }
-    void ShowMessage(const std::string& text) override
-    {
-        messages.push_back(text);
-        calls.push_back("message " + text);
-    }
-    std::filesystem::path OutputDirectory() override
-    {
-        calls.push_back("output directory");
-        return outputDirectory;
-    }
-    void SetStatusText(const std::string& text) override
-    {
-        statuses.push_back(text);
-        calls.push_back("status " + text);
-    }
+    void SetProgressMaximum(float maximum) override { progress.push_back("maximum " + std::to_string(maximum)); }
+    void SetProgressValue(std::uint64_t value) override { progress.push_back("value " + std::to_string(value)); }
+    void ProcessEvents() override { progress.push_back("events"); onEvents(); }
+    void ShowMessage(const std::string& text) override { reports.push_back("message " + text); }
+    void SetStatusText(const std::string& text) override { reports.push_back("status " + text); }
+    std::filesystem::path OutputDirectory() override { return outputDirectory; }
 
     std::filesystem::path outputDirectory;
-    std::vector<std::string> calls;
-    std::vector<float> maximums;
-    std::vector<std::uint64_t> values;
-    std::vector<std::string> messages;
-    std::vector<std::string> statuses;
-    int eventRounds = 0;
+    std::function<void()> onEvents = [] {};  // what a window would do with the input it lets through
+    std::vector<std::string> progress;       // the bar's calls and the event rounds, in order
+    std::vector<std::string> reports;        // message boxes and status texts, in order
 };
+
+// The text of the ConversionError that `action` throws, or "" when it throws none.
+inline std::string ConversionFailure(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ConversionError& error) {
+        return error.what();
+    }
+    return "";
+}

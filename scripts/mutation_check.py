@@ -21,6 +21,7 @@ import argparse
 import os
 import random
 import re
+import resource
 import subprocess
 import sys
 import time
@@ -28,6 +29,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 DEFAULT_PATHS = ["conversion", "cli", "preferences", "ui"]
+FILE_SIZE_LIMIT = 4 << 30
 
 # Binary operators are written with spaces around them in this code base,
 # which keeps templates, includes and shifts out of reach.
@@ -114,10 +116,18 @@ def collect_mutants(paths):
     return mutants
 
 
+def limit_file_size():
+    # A fault that makes the writer retry forever would otherwise fill the disk
+    # before the test's timeout ends it.
+    hard = resource.getrlimit(resource.RLIMIT_FSIZE)[1]
+    soft = FILE_SIZE_LIMIT if hard == resource.RLIM_INFINITY else min(FILE_SIZE_LIMIT, hard)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (soft, hard))
+
+
 def run(command, timeout=None):
     try:
         return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+                              timeout=timeout, preexec_fn=limit_file_size).returncode
     except subprocess.TimeoutExpired:
         return -1
 

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <csignal>
+
+#include <sys/resource.h>
+#endif
+
 #include "level_file_reader.h"
 #include "recording_host.h"
 #include "replacement_file.h"
@@ -23,6 +29,26 @@ TEST(WriteLevelFile, DecodesTheTextOverALongerFileInTheFolderGivenThenReportsIt)
     EXPECT_EQ(NamesIn(directory), std::vector<std::string>{"grass.lvl"});
 }
 
+#ifndef _WIN32
+// The system itself refusing write(), as a full disk does: a file size limit
+// on this process (each test runs in a process of its own).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+        std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+#endif
+
 // A failed write names the target and the system's reason, reports nothing,
 // keeps the earlier file and leaves no temporary behind.
 TEST(WriteLevelFile, FailedWriteNamesTargetAndReasonAndChangesNothing)
@@ -32,20 +58,30 @@ TEST(WriteLevelFile, FailedWriteNamesTargetAndReasonAndChangesNothing)
 #else
     const std::string throughAFile = "Not a directory", inTheWay = "Is a directory";
 #endif
-    const std::tuple<std::string, std::string, std::optional<std::uint64_t>, std::string> faults[] = {
-        {"missing", "grass", {}, "No such file or directory"},
-        {"file", "grass", {}, throughAFile},
-        {".", "folder", {}, inTheWay},                         // a folder where the level file goes
-        {".", "grass", 1 << 20, "No space left on device"},  // the disk filling up part-way
+    enum class Full { No, Simulated, SizeLimit };  // how the disk fills up part-way
+    const std::tuple<std::string, std::string, Full, std::string> faults[] = {
+        {"missing", "grass", Full::No, "No such file or directory"},
+        {"file", "grass", Full::No, throughAFile},
+        {".", "folder", Full::No, inTheWay},  // a folder where the level file goes
+        {".", "grass", Full::Simulated, "No space left on device"},
+#ifndef _WIN32
+        {".", "grass", Full::SizeLimit, "File too large"},
+#endif
     };
-    for (const auto& [directory, baseName, freeBytes, reason] : faults) {
+    for (const auto& [directory, baseName, full, reason] : faults) {
         SCOPED_TRACE(reason);
         TempDir folder;
         WriteBytes(folder / "grass.lvl", {9, 9, 9});
         WriteBytes(folder / "file", {});
         std::filesystem::create_directory(folder / "folder.lvl");
         RecordingHost host(folder.Path() / directory);
-        ReplacementFile::SimulateFreeSpace(freeBytes);
+        ReplacementFile::SimulateFreeSpace(full == Full::Simulated ? std::optional<std::uint64_t>(1 << 20) : std::nullopt);
+#ifndef _WIN32
+        std::optional<FileSizeLimit> limit;
+        if (full == Full::SizeLimit) {
+            limit.emplace(1 << 20);
+        }
+#endif
         const std::string target = (host.outputDirectory / (baseName + ".lvl")).string();
         EXPECT_EQ(ConversionFailure([&] { SaveFile::WriteLevelFile(std::string(4'000'000, 'A'), baseName, host); }),
                   "Cannot write " + target + ": " + reason);

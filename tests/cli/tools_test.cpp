@@ -341,6 +341,7 @@ TEST_F(ConvertTool, CtrlCInABatchFinishesTheTextureUnderWayAndStartsNoOther)
     close(held[1]);
     ASSERT_TRUE(Eventually([&] { return Exists("a.lvl"); }));
     tool.Signal(SIGINT);
+    std::this_thread::sleep_for(100ms);  // the signal lands while the tool is still held, not as the pipe is read
 
     EXPECT_EQ(ReadToEnd(held[0]), filling + "a.lvl created.\n");
     EXPECT_EQ(tool.Wait().status, 128 + SIGINT);

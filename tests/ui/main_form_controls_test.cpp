@@ -8,6 +8,7 @@
 #include <QStorageInfo>
 
 #include "about_form.h"
+#include "folder_watch.h"
 #include "form_fixture.h"
 
 TEST_F(FormTest, Drive1OffersRealVolumesAndEachListMovesOnlyTheListsThatFollowIt)
@@ -34,7 +35,7 @@ TEST_F(FormTest, Drive1OffersRealVolumesAndEachListMovesOnlyTheListsThatFollowIt
     EXPECT_EQ(messages, QStringList{"Cannot open directory " + Q(temp.Path() / "gone") + ": No such file or directory"});
 }
 
-TEST_F(FormTest, ListsFollowTheirFoldersKeepingSelectionAndScrollAndConvertNothing)
+TEST_F(FormTest, ListsFollowTheirFoldersOncePerChangeKeepingSelectionAndScrollAndConvertNothing)
 {
     for (int index = 10; index < 50; ++index) {
         WriteBytes(textures / QStringLiteral("t%1.dds").arg(index).toStdString(), Texture());
@@ -54,6 +55,10 @@ TEST_F(FormTest, ListsFollowTheirFoldersKeepingSelectionAndScrollAndConvertNothi
     EXPECT_TRUE(File2()->currentItem()->isSelected() && File2()->currentItem()->text() == "t45.dds");
     EXPECT_EQ(File2()->verticalScrollBar()->value(), scrolled);
     EXPECT_FALSE(std::filesystem::exists(textures / "t45.lvl"));
+    int idleRefreshes = 0;
+    QObject::connect(form->findChild<FolderWatch*>(), &FolderWatch::Changed, [&] { ++idleRefreshes; });
+    QTest::qWait(400);
+    EXPECT_EQ(idleRefreshes, 0) << "a quiet folder is not read again";
 }
 
 TEST_F(FormTest, FileHasNoItemsHelpOnlyAboutWhichOpensAboutAndCaptionsAndFolderListsShowTheirFonts)

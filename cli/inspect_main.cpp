@@ -1,16 +1,16 @@
-// torvane-inspect: shows what is inside DDS textures and level files.
+// The command-line viewer: shows what is inside DDS textures and level files.
 
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "inspection.h"
+#include "file_report.h"
 #include "portability.h"
 #include "report_output.h"
 
 namespace {
 
-const char* const kInspectUsage =
+const char* const kHelpText =
     "Usage: torvane-inspect [--json] FILE...\n"
     "Shows what is inside DDS textures and level files (.lvl), and what is\n"
     "wrong with them. Nothing is written.\n"
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
         } else if (argument == "--json") {
             json = true;
         } else if (argument == "-h" || argument == "--help") {
-            std::cout << kInspectUsage;
+            std::cout << kHelpText;
             return 0;
         } else if (argument == "--version") {
             std::cout << "torvane-inspect " TORVANE_VERSION "\n";
@@ -64,10 +64,10 @@ int main(int argc, char** argv)
         return UsageError("no file given");
     }
 
-    std::vector<InspectionReport> reports;
+    std::vector<FileReport> reports;
     bool allSound = true;
     for (const std::filesystem::path& file : files) {
-        reports.push_back(InspectFile(file));
+        reports.push_back(ExamineFile(file));
         allSound = allSound && reports.back().Sound();
     }
     if (json) {

@@ -17,7 +17,7 @@ std::string ValueText(const std::variant<std::uint64_t, std::string>& value)
                                                         : std::get<std::string>(value);
 }
 
-void WriteRecordTable(const InspectionReport& report, std::ostream& out)
+void WriteRecordTable(const FileReport& report, std::ostream& out)
 {
     std::vector<std::size_t> widths;
     for (std::size_t column = 0; column < report.recordColumns.size(); ++column) {
@@ -71,11 +71,11 @@ void WriteJsonTexts(const std::vector<std::string>& texts, std::ostream& out)
     out << ']';
 }
 
-void WriteJsonReport(const InspectionReport& report, std::ostream& out)
+void WriteJsonReport(const FileReport& report, std::ostream& out)
 {
     out << "    {\n      \"path\": " << JsonString(Portability::PathText(report.path)) << ",\n";
     out << "      \"kind\": " << (report.kind.empty() ? "null" : JsonString(report.kind)) << ",\n";
-    for (const InspectionReport::Fact& fact : report.facts) {
+    for (const FileReport::Fact& fact : report.facts) {
         out << "      " << JsonString(fact.key) << ": "
             << (std::holds_alternative<std::uint64_t>(fact.value) ? ValueText(fact.value) : JsonString(ValueText(fact.value)))
             << ",\n";
@@ -101,18 +101,18 @@ void WriteJsonReport(const InspectionReport& report, std::ostream& out)
 
 }  // namespace
 
-void WriteReportsAsText(const std::vector<InspectionReport>& reports, std::ostream& out)
+void WriteReportsAsText(const std::vector<FileReport>& reports, std::ostream& out)
 {
-    for (const InspectionReport& report : reports) {
+    for (const FileReport& report : reports) {
         if (&report != &reports.front()) {
             out << '\n';
         }
         out << Portability::PathText(report.path) << (report.kind.empty() ? "" : ": " + report.kind) << '\n';
         std::size_t labelWidth = 0;
-        for (const InspectionReport::Fact& fact : report.facts) {
+        for (const FileReport::Fact& fact : report.facts) {
             labelWidth = std::max(labelWidth, fact.label.size());
         }
-        for (const InspectionReport::Fact& fact : report.facts) {
+        for (const FileReport::Fact& fact : report.facts) {
             out << "  " << std::left << std::setw(static_cast<int>(labelWidth + 2)) << fact.label << std::right
                 << ValueText(fact.value) << '\n';
         }
@@ -128,7 +128,7 @@ void WriteReportsAsText(const std::vector<InspectionReport>& reports, std::ostre
     }
 }
 
-void WriteReportsAsJson(const std::vector<InspectionReport>& reports, std::ostream& out)
+void WriteReportsAsJson(const std::vector<FileReport>& reports, std::ostream& out)
 {
     out << "{\n  \"files\": [";
     for (std::size_t index = 0; index < reports.size(); ++index) {

@@ -30,7 +30,7 @@ constexpr std::uint32_t StoredSize(std::uint32_t field)
 struct SizeRule {
     std::uint64_t firstSize;
     std::uint32_t floor;  // later levels are raised to this; 0 for none
-    std::string_view description;  // the rule in words, for people inspecting a texture
+    std::string_view description;  // the rule in words, for people looking into a texture
 };
 
 SizeRule ChooseSizeRule(std::string_view fourCcHex, std::uint32_t width, std::uint32_t height);

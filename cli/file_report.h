@@ -6,9 +6,9 @@
 #include <variant>
 #include <vector>
 
-// What torvane-inspect found in one file, as plain facts that can be shown
+// What a look into one file found, as plain facts that can be shown
 // as aligned text or as JSON.
-struct InspectionReport {
+struct FileReport {
     struct Fact {
         std::string key;    // the name in JSON
         std::string label;  // the name in text
@@ -33,4 +33,4 @@ struct InspectionReport {
 // Reads the file at `path` and reports on it: a DDS texture by what a
 // conversion would make of it, a level file by whether its records are well
 // formed. Nothing is written.
-InspectionReport InspectFile(const std::filesystem::path& path);
+FileReport ExamineFile(const std::filesystem::path& path);

@@ -1,4 +1,4 @@
-#include "inspection.h"
+#include "file_report.h"
 
 #include <algorithm>
 #include <array>
@@ -88,7 +88,7 @@ private:
     std::uint64_t size_ = 0;
 };
 
-void InspectTexture(FileReader& file, InspectionReport& report)
+void ExamineTexture(FileReader& file, FileReport& report)
 {
     report.kind = "DDS texture";
     if (file.Size() < kDdsHeaderBytes) {
@@ -175,9 +175,9 @@ RecordHeader ReadRecordHeader(FileReader& file, std::uint64_t offset)
     return header;
 }
 
-class LevelFileInspection {
+class LevelFileExamination {
 public:
-    LevelFileInspection(FileReader& file, InspectionReport& report) : file_(file), report_(report) {}
+    LevelFileExamination(FileReader& file, FileReport& report) : file_(file), report_(report) {}
 
     void Run()
     {
@@ -189,7 +189,7 @@ public:
             report_.warnings.emplace_back("the file holds no records");
         }
         for (std::uint64_t offset = 0; offset < file_.Size() && !file_.Error();) {
-            const std::optional<std::uint64_t> next = InspectRecordAt(offset);
+            const std::optional<std::uint64_t> next = CheckRecordAt(offset);
             if (!next) {
                 return;
             }
@@ -202,7 +202,7 @@ private:
 
     // Checks the record at `offset`; returns where the next one starts, or
     // nothing when no more can be read.
-    std::optional<std::uint64_t> InspectRecordAt(std::uint64_t offset)
+    std::optional<std::uint64_t> CheckRecordAt(std::uint64_t offset)
     {
         const std::size_t number = report_.records.size();
         const std::uint64_t left = file_.Size() - offset;
@@ -296,7 +296,7 @@ private:
     }
 
     FileReader& file_;
-    InspectionReport& report_;
+    FileReport& report_;
 };
 
 bool NamedAsLevelFile(const std::filesystem::path& path)
@@ -309,9 +309,9 @@ bool NamedAsLevelFile(const std::filesystem::path& path)
 
 }  // namespace
 
-InspectionReport InspectFile(const std::filesystem::path& path)
+FileReport ExamineFile(const std::filesystem::path& path)
 {
-    InspectionReport report;
+    FileReport report;
     report.path = path;
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
@@ -322,9 +322,9 @@ InspectionReport InspectFile(const std::filesystem::path& path)
     if (!file.Error()) {
         const Block start = file.Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(4, file.Size())));
         if (file.Size() >= 4 && HasTag(start, 0, "DDS ")) {
-            InspectTexture(file, report);
+            ExamineTexture(file, report);
         } else if ((file.Size() >= 4 && HasTag(start, 0, "LVL_")) || NamedAsLevelFile(path)) {
-            LevelFileInspection(file, report).Run();
+            LevelFileExamination(file, report).Run();
         } else {
             report.errors.emplace_back("neither a DDS texture (\"DDS \" at its start) nor a level file (\"LVL_\")");
         }

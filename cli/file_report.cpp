@@ -8,17 +8,17 @@
 #include <string_view>
 #include <system_error>
 
+#include "file_layout.h"
 #include "hex_text.h"
 #include "level_plan.h"
 #include "portability.h"
 
 namespace {
 
-constexpr std::uint64_t kDdsHeaderBytes = 128;
-constexpr std::uint64_t kRecordHeaderBytes = 32;
+using FileLayout::kDdsHeaderBytes;
+using FileLayout::kLevelLengthOverhead;
+using FileLayout::kRecordHeaderBytes;
 constexpr std::uint32_t kInfoPayloadBytes = 8;
-// The INFO chunk and the BODY chunk's header, which a record's "LVL_" length covers besides its data.
-constexpr std::uint32_t kLevelLengthOverhead = 24;
 
 using Block = std::vector<std::uint8_t>;
 
@@ -97,11 +97,11 @@ void ExamineTexture(FileReader& file, FileReport& report)
         return;
     }
     const Block header = file.Read(0, kDdsHeaderBytes);
-    const std::uint32_t height = LittleEndian(header, 12);
-    const std::uint32_t width = LittleEndian(header, 16);
-    const std::uint32_t mipCountField = LittleEndian(header, 28);
-    const unsigned levelCount = header[28];  // only the field's first byte counts
-    const std::string fourCcHex = HexOf(header, 84, 4);
+    const std::uint32_t height = LittleEndian(header, FileLayout::kDdsHeightOffset);
+    const std::uint32_t width = LittleEndian(header, FileLayout::kDdsWidthOffset);
+    const std::uint32_t mipCountField = LittleEndian(header, FileLayout::kDdsMipCountOffset);
+    const unsigned levelCount = header[FileLayout::kDdsMipCountOffset];  // only the field's first byte counts
+    const std::string fourCcHex = HexOf(header, FileLayout::kDdsFourCcOffset, 4);
     const LevelPlan::SizeRule rule = LevelPlan::ChooseSizeRule(fourCcHex, width, height);
     const std::uint64_t dataBytes = file.Size() - kDdsHeaderBytes;
 
@@ -109,7 +109,7 @@ void ExamineTexture(FileReader& file, FileReport& report)
     if (mipCountField != levelCount) {
         report.facts.push_back({"mipmapCountField", "mipmap count field", mipCountField});
     }
-    report.facts.push_back({"fourCc", "FourCC", TagText(header, 84)});
+    report.facts.push_back({"fourCc", "FourCC", TagText(header, FileLayout::kDdsFourCcOffset)});
     report.facts.push_back({"fourCcHex", "FourCC hex", fourCcHex});
     report.facts.push_back({"sizeRule", "size rule", std::string(rule.description)});
     report.facts.push_back({"pixelDataBytes", "pixel data bytes", dataBytes});

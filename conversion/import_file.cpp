@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "conversion_error.h"
+#include "file_layout.h"
 #include "hex_text.h"
 #include "level_plan.h"
 #include "path_text.h"
@@ -33,16 +34,16 @@ constexpr std::size_t kBytesPerPiece = 25'000;
 
 // Header fields as character positions in the hex text (byte offset × 2).
 constexpr std::string_view kDdsMagic = "44445320";
-constexpr std::size_t kHeightPosition = 2 * 12;
-constexpr std::size_t kWidthPosition = 2 * 16;
-constexpr std::size_t kMipCountPosition = 2 * 28;
-constexpr std::size_t kFourCcPosition = 2 * 84;
-constexpr std::size_t kHeaderCharacters = 2 * 128;
+constexpr std::size_t kHeightPosition = 2 * FileLayout::kDdsHeightOffset;
+constexpr std::size_t kWidthPosition = 2 * FileLayout::kDdsWidthOffset;
+constexpr std::size_t kMipCountPosition = 2 * FileLayout::kDdsMipCountOffset;
+constexpr std::size_t kFourCcPosition = 2 * FileLayout::kDdsFourCcOffset;
+constexpr std::size_t kHeaderCharacters = 2 * FileLayout::kDdsHeaderBytes;
 
 constexpr std::string_view kLevelTag = "4C564C5F";           // "LVL_"
 constexpr std::string_view kInfoChunkHeader = "494E464F08000000";  // "INFO", payload 8
 constexpr std::string_view kBodyTag = "424F4459";            // "BODY"
-constexpr std::size_t kRecordHeaderCharacters = 2 * 32;
+constexpr std::size_t kRecordHeaderCharacters = 2 * FileLayout::kRecordHeaderBytes;
 
 // The level text is built in the hex text's memory (BuildLevelHex): its first
 // record header takes the end of the DDS header's place, and EncodeHex keeps
@@ -71,7 +72,7 @@ float ProgressMaximum(std::size_t length)
 void WriteRecordHeader(const LevelPlan::LevelSize& level, std::uint32_t index, char* record)
 {
     char* field = std::copy(kLevelTag.begin(), kLevelTag.end(), record);
-    field = HexDigits::WriteLittleEndian(level.stored + 24, field);
+    field = HexDigits::WriteLittleEndian(level.stored + FileLayout::kLevelLengthOverhead, field);
     field = std::copy(kInfoChunkHeader.begin(), kInfoChunkHeader.end(), field);
     field = HexDigits::WriteLittleEndian(index, field);
     field = HexDigits::WriteLittleEndian(level.field, field);

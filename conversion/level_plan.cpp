@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "file_layout.h"
 #include "hex_text.h"
 
 namespace LevelPlan {
@@ -37,7 +38,7 @@ std::optional<std::string> PlanRefusal(const SizeRule& rule, unsigned levelCount
                " bytes, the signed 32-bit range of its fields";
     }
     // The first record is the largest: its length, the size plus 24, must fit too.
-    if (levelCount > 0 && rule.firstSize + 24 > kLargestSize) {
+    if (levelCount > 0 && rule.firstSize + FileLayout::kLevelLengthOverhead > kLargestSize) {
         return "the first record's length, its size plus 24, is over " + std::to_string(kLargestSize) +
                " bytes, the signed 32-bit range of its fields";
     }

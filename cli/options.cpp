@@ -114,17 +114,12 @@ bool Apply(Options& options, const KnownOption& known, const std::string& value,
     return true;
 }
 
-const KnownOption* FindLong(std::string_view name)
+// The option whose long name is `name`, or whose short name is `letter`.
+const KnownOption* FindOption(std::string_view name, char letter = '\0')
 {
-    const auto known = std::find_if(kKnownOptions.begin(), kKnownOptions.end(),
-                                   [name](const KnownOption& candidate) { return candidate.longName == name; });
-    return known == kKnownOptions.end() ? nullptr : &*known;
-}
-
-const KnownOption* FindShort(char name)
-{
-    const auto known = std::find_if(kKnownOptions.begin(), kKnownOptions.end(),
-                                   [name](const KnownOption& candidate) { return candidate.shortName == name; });
+    const auto known = std::find_if(kKnownOptions.begin(), kKnownOptions.end(), [&](const KnownOption& candidate) {
+        return letter == '\0' ? candidate.longName == name : candidate.shortName == letter;
+    });
     return known == kKnownOptions.end() ? nullptr : &*known;
 }
 
@@ -156,11 +151,11 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
         if (argument.starts_with("--")) {
             const std::size_t equals = argument.find('=');
             const std::string shownAs = argument.substr(0, equals);
-            named.push_back({FindLong(std::string_view(shownAs).substr(2)), shownAs,
+            named.push_back({FindOption(std::string_view(shownAs).substr(2)), shownAs,
                              equals == std::string::npos ? std::nullopt : std::optional(argument.substr(equals + 1))});
         } else {
             for (std::size_t position = 1; position < argument.size(); ++position) {
-                const KnownOption* known = FindShort(argument[position]);
+                const KnownOption* known = FindOption({}, argument[position]);
                 const bool takesRest = known != nullptr && !known->valueName.empty() && position + 1 < argument.size();
                 named.push_back({known, std::string{'-', argument[position]},
                                  takesRest ? std::optional(argument.substr(position + 1)) : std::nullopt});

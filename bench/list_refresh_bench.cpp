@@ -15,9 +15,9 @@
 #include <functional>
 #include <string>
 
-#include "file_list.h"
-#include "folder_watch.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
+#include "ui/file_list.h"
+#include "ui/folder_watch.h"
 
 namespace {
 

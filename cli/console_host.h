@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "batch_console.h"
-#include "conversion_host.h"
+#include "cli/batch_console.h"
+#include "conversion/conversion_host.h"
 
 // Thrown out of a conversion, at one of the points where it hands control to
 // its host, once Ctrl+C has been pressed: the level file is not written yet

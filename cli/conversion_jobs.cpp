@@ -1,11 +1,10 @@
-#include "conversion_jobs.h"
+#include "cli/conversion_jobs.h"
 
 #include <filesystem>
 #include <set>
 
-#include "file_pattern.h"
-#include "path_text.h"
-#include "portability.h"
+#include "conversion/file_pattern.h"
+#include "conversion/path_text.h"
 
 namespace fs = std::filesystem;
 
@@ -57,7 +56,7 @@ private:
                 }
             }
         } catch (const fs::filesystem_error& failure) {
-            list_.failures.push_back(Portability::PathText(directory) + ": " + failure.code().message());
+            list_.failures.push_back(PathText(directory) + ": " + failure.code().message());
         }
     }
 

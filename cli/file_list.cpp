@@ -1,11 +1,12 @@
-#include "file_list.h"
+#include "cli/file_list.h"
 
 #include <iostream>
 #include <sstream>
 #include <string_view>
 #include <system_error>
 
-#include "portability.h"
+#include "conversion/native_file.h"
+#include "conversion/path_text.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ std::vector<std::filesystem::path> ParseFileList(std::istream& text)
         }
         // Spaces are kept: a name may begin or end with one.
         if (!line.empty() && !line.starts_with('#')) {
-            paths.push_back(Portability::PathFromUtf8(line));
+            paths.push_back(PathFromUtf8(line));
         }
     }
     return paths;
@@ -39,7 +40,7 @@ std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesy
         return ParseFileList(std::cin);
     }
     std::error_code reason;
-    Portability::NativeFile file = Portability::NativeFile::OpenToRead(path, reason);
+    NativeFile file = NativeFile::OpenToRead(path, reason);
     std::string text;
     if (!reason) {
         text.resize(static_cast<std::size_t>(file.Size(reason)));
@@ -48,7 +49,7 @@ std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesy
         text.resize(file.Read(text.data(), text.size(), reason));
     }
     if (reason) {
-        error = "cannot read the file list " + Portability::PathText(path) + ": " + reason.message();
+        error = "cannot read the file list " + PathText(path) + ": " + reason.message();
         return std::nullopt;
     }
     std::istringstream stream(std::move(text));

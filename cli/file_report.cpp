@@ -1,4 +1,4 @@
-#include "file_report.h"
+#include "cli/file_report.h"
 
 #include <algorithm>
 #include <array>
@@ -8,10 +8,11 @@
 #include <string_view>
 #include <system_error>
 
-#include "file_layout.h"
-#include "hex_text.h"
-#include "level_plan.h"
-#include "portability.h"
+#include "conversion/file_layout.h"
+#include "conversion/hex_text.h"
+#include "conversion/level_plan.h"
+#include "conversion/native_file.h"
+#include "conversion/path_text.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ class FileReader {
 public:
     explicit FileReader(const std::filesystem::path& path)
     {
-        file_ = Portability::NativeFile::OpenToRead(path, error_);
+        file_ = NativeFile::OpenToRead(path, error_);
         if (!error_) {
             size_ = file_.Size(error_);
         }
@@ -83,7 +84,7 @@ public:
     }
 
 private:
-    Portability::NativeFile file_;
+    NativeFile file_;
     std::error_code error_;
     std::uint64_t size_ = 0;
 };
@@ -301,7 +302,7 @@ private:
 
 bool NamedAsLevelFile(const std::filesystem::path& path)
 {
-    std::string extension = Portability::PathText(path.extension());
+    std::string extension = PathText(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char character) { return static_cast<char>(std::tolower(character)); });
     return extension == ".lvl";

@@ -4,17 +4,20 @@
 #include <string>
 #include <vector>
 
-#include "batch_run.h"
-#include "conversion_jobs.h"
-#include "file_list.h"
-#include "options.h"
-#include "portability.h"
-#include "texture_watch.h"
+#include "cli/arguments.h"
+#include "cli/batch_run.h"
+#include "cli/console.h"
+#include "cli/conversion_jobs.h"
+#include "cli/file_list.h"
+#include "cli/interrupts.h"
+#include "cli/options.h"
+#include "cli/texture_watch.h"
 
 int main(int argc, char** argv)
 {
+    UseUtf8Console();
     std::string usageError;
-    const auto options = ParseOptions(Portability::Utf8Arguments(argc, argv), usageError);
+    const auto options = ParseOptions(Utf8Arguments(argc, argv), usageError);
     if (!options) {
         std::cerr << "torvane-convert: " << usageError << "\n"
                   << "Try 'torvane-convert --help' for more information.\n";
@@ -41,9 +44,8 @@ int main(int argc, char** argv)
     }
 
     // From here on Ctrl+C lets the level file being written finish.
-    Portability::CatchInterrupts();
-    // Asked first in any case: on Windows it also sets a console to UTF-8, which failures need too.
-    const bool showProgress = Portability::StderrIsTerminal() && !options->quiet;
+    CatchInterrupts();
+    const bool showProgress = StderrIsTerminal() && !options->quiet;
     BatchRun run(*options, showProgress);
     TextureWatch watch(paths, *options);
 
@@ -52,14 +54,14 @@ int main(int argc, char** argv)
         watch.Start(list);
     }
     const bool allConverted = run.Convert(list);
-    if (options->watch && !Portability::InterruptRequested()) {
+    if (options->watch && !InterruptRequested()) {
         if (showProgress) {
             std::cerr << "Watching for changes; press Ctrl+C to stop." << std::endl;
         }
         watch.Run(run);
     }
-    if (Portability::InterruptRequested()) {
-        Portability::EndAsInterrupted();
+    if (InterruptRequested()) {
+        EndAsInterrupted();
     }
     return allConverted ? 0 : 1;
 }

@@ -1,11 +1,11 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <string_view>
 
-#include "portability.h"
+#include "conversion/path_text.h"
 
 const char* const kUsage =
     "Usage: torvane-convert [OPTION]... PATH...\n"
@@ -86,13 +86,13 @@ bool Apply(Options& options, const KnownOption& known, const std::string& value,
             error = "the output directory must not be empty";
             return false;
         }
-        options.outputDirectory = Portability::PathFromUtf8(value);
+        options.outputDirectory = PathFromUtf8(value);
     } else if (name == "file-list") {
         if (value.empty()) {
             error = "the file list must not be empty";
             return false;
         }
-        options.fileLists.push_back(Portability::PathFromUtf8(value));
+        options.fileLists.push_back(PathFromUtf8(value));
     } else if (name == "jobs") {
         const auto jobs = ParseJobCount(value);
         if (!jobs) {
@@ -140,7 +140,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string& argument = arguments[index];
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            options.paths.push_back(Portability::PathFromUtf8(argument));
+            options.paths.push_back(PathFromUtf8(argument));
             continue;
         }
         if (argument == "--") {

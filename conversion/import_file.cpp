@@ -1,4 +1,4 @@
-#include "import_file.h"
+#include "conversion/import_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,13 +10,13 @@
 #include <system_error>
 #include <vector>
 
-#include "conversion_error.h"
-#include "file_layout.h"
-#include "hex_text.h"
-#include "level_plan.h"
-#include "path_text.h"
-#include "portability.h"
-#include "save_file.h"
+#include "conversion/conversion_error.h"
+#include "conversion/file_layout.h"
+#include "conversion/hex_text.h"
+#include "conversion/level_plan.h"
+#include "conversion/native_file.h"
+#include "conversion/path_text.h"
+#include "conversion/save_file.h"
 
 namespace ImportFile {
 
@@ -65,7 +65,7 @@ float ProgressMaximum(std::size_t length)
 
 [[noreturn]] void ThrowReadError(const std::filesystem::path& path, const std::error_code& reason)
 {
-    throw ConversionError("Cannot read " + Portability::PathText(path) + ": " + reason.message());
+    throw ConversionError("Cannot read " + PathText(path) + ": " + reason.message());
 }
 
 // The 64 characters that open a level's record, ahead of its data.
@@ -162,7 +162,7 @@ void LoadSource(const std::filesystem::path& path, ConversionState& state)
         ThrowReadError(path, std::make_error_code(std::errc::is_a_directory));
     }
     error.clear();
-    Portability::NativeFile file = Portability::NativeFile::OpenToRead(path, error);
+    NativeFile file = NativeFile::OpenToRead(path, error);
     const std::uint64_t length = error ? 0 : file.Size(error);
     if (error) {
         ThrowReadError(path, error);
@@ -218,7 +218,7 @@ void ImportTexture(const std::filesystem::path& path, ConversionHost& host, Conv
         LoadSource(path, state);
         ConvertLoadedTexture(path, host, state);
     } catch (const std::bad_alloc&) {
-        throw ConversionError("Not enough memory to convert " + Portability::PathText(path));
+        throw ConversionError("Not enough memory to convert " + PathText(path));
     }
 }
 

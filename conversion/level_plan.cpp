@@ -1,10 +1,10 @@
-#include "level_plan.h"
+#include "conversion/level_plan.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "file_layout.h"
-#include "hex_text.h"
+#include "conversion/file_layout.h"
+#include "conversion/hex_text.h"
 
 namespace LevelPlan {
 

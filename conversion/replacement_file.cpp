@@ -1,11 +1,12 @@
-#include "replacement_file.h"
+#include "conversion/replacement_file.h"
 
 #include <algorithm>
 #include <chrono>
 #include <string>
 #include <system_error>
 
-#include "conversion_error.h"
+#include "conversion/conversion_error.h"
+#include "conversion/path_text.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ ReplacementFile::ReplacementFile(std::filesystem::path target)
         const std::string name = ".torvane-" + std::to_string((seed + attempt) % 1'000'000) + ".tmp";
         temporaryPath_ = target_.parent_path() / name;
         error.clear();
-        file_ = Portability::NativeFile::CreateNew(temporaryPath_, error);
+        file_ = NativeFile::CreateNew(temporaryPath_, error);
         if (error && error != std::errc::file_exists) {
             break;
         }
@@ -72,7 +73,7 @@ void ReplacementFile::Commit()
     std::error_code error;
     file_.Close(error);
     if (!error) {
-        Portability::RenameOver(temporaryPath_, target_, error);
+        RenameOver(temporaryPath_, target_, error);
     }
     if (error) {
         ThrowWriteError(error);
@@ -82,5 +83,5 @@ void ReplacementFile::Commit()
 
 void ReplacementFile::ThrowWriteError(const std::error_code& reason) const
 {
-    throw ConversionError("Cannot write " + Portability::PathText(target_) + ": " + reason.message());
+    throw ConversionError("Cannot write " + PathText(target_) + ": " + reason.message());
 }

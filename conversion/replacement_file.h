@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "portability.h"
+#include "conversion/native_file.h"
 
 // Writes a file that replaces `target` only once every byte is on disk: the
 // bytes go into a new, uniquely named file beside it, which Commit() renames
@@ -35,7 +35,7 @@ private:
 
     std::filesystem::path target_;
     std::filesystem::path temporaryPath_;
-    Portability::NativeFile file_;
+    NativeFile file_;
     std::optional<std::uint64_t> freeSpace_;
     bool committed_ = false;
 };

@@ -1,12 +1,11 @@
-#include "save_file.h"
+#include "conversion/save_file.h"
 
 #include <algorithm>
 #include <array>
 
-#include "hex_text.h"
-#include "path_text.h"
-#include "portability.h"
-#include "replacement_file.h"
+#include "conversion/hex_text.h"
+#include "conversion/path_text.h"
+#include "conversion/replacement_file.h"
 
 namespace SaveFile {
 
@@ -27,7 +26,7 @@ void WriteLevelFile(std::string_view levelHex, const std::filesystem::path& base
     }
     output.Commit();
 
-    host.SetStatusText(Portability::PathText(fileName) + " created.");
+    host.SetStatusText(PathText(fileName) + " created.");
 }
 
 }  // namespace SaveFile

@@ -1,4 +1,4 @@
-#include "directory_list.h"
+#include "ui/directory_list.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -9,8 +9,8 @@
 
 #include <system_error>
 
-#include "file_pattern.h"
-#include "path_names.h"
+#include "conversion/file_pattern.h"
+#include "ui/path_names.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "file_list.h"
+#include "ui/file_list.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "file_pattern.h"
-#include "path_names.h"
+#include "conversion/file_pattern.h"
+#include "ui/path_names.h"
 
 FileList::FileList(const QString& pattern, QWidget* parent) : QListWidget(parent), pattern_(pattern)
 {

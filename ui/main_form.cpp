@@ -1,4 +1,4 @@
-#include "main_form.h"
+#include "ui/main_form.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -18,16 +18,16 @@
 #include <initializer_list>
 #include <limits>
 
-#include "about_form.h"
-#include "courier_new.h"
-#include "directory_list.h"
-#include "drive_list.h"
-#include "file_list.h"
-#include "folder_watch.h"
-#include "import_file.h"
-#include "path_names.h"
-#include "path_text.h"
-#include "preference_file.h"
+#include "conversion/import_file.h"
+#include "conversion/path_text.h"
+#include "preferences/preference_file.h"
+#include "ui/about_form.h"
+#include "ui/courier_new.h"
+#include "ui/directory_list.h"
+#include "ui/drive_list.h"
+#include "ui/file_list.h"
+#include "ui/folder_watch.h"
+#include "ui/path_names.h"
 
 namespace {
 

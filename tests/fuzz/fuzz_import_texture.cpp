@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "import_file.h"
-#include "level_file_reader.h"
-#include "recording_host.h"
+#include "conversion/import_file.h"
 #include "require.h"
-#include "temp_dir.h"
+#include "support/level_file_reader.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
 
 // Each level's size, or nothing when the texture must be refused. Exact in
 // double precision: a size that can be accepted is far below 2^53, and the

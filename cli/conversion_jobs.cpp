@@ -11,14 +11,10 @@ namespace fs = std::filesystem;
 ConversionJob::ConversionJob(fs::path sourcePath, fs::path outputDirectoryPath)
     : source(std::move(sourcePath)), outputDirectory(std::move(outputDirectoryPath))
 {
-    fs::path fileName = LevelBaseName(source);
-    fileName += ".lvl";
-    levelFile = JoinPath(outputDirectory, fileName);
+    levelFile = LevelFilePath(outputDirectory, LevelBaseName(source));
 }
 
 namespace {
-
-constexpr std::string_view kTexturePattern = "*.dds*";
 
 class JobCollector {
 public:
@@ -47,7 +43,7 @@ private:
             if (!visited_.insert(fs::canonical(directory)).second) {
                 return;
             }
-            for (const fs::path& name : FilePattern::ListMatchingFiles(directory, kTexturePattern)) {
+            for (const fs::path& name : FilePattern::ListMatchingFiles(directory, FilePattern::kTextures)) {
                 list_.jobs.emplace_back(directory / name, outputDirectory);
             }
             if (options_.recursive) {

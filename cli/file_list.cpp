@@ -40,14 +40,8 @@ std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesy
         return ParseFileList(std::cin);
     }
     std::error_code reason;
-    NativeFile file = NativeFile::OpenToRead(path, reason);
     std::string text;
-    if (!reason) {
-        text.resize(static_cast<std::size_t>(file.Size(reason)));
-    }
-    if (!reason) {
-        text.resize(file.Read(text.data(), text.size(), reason));
-    }
+    ReadWholeFile(path, text, reason);
     if (reason) {
         error = "cannot read the file list " + PathText(path) + ": " + reason.message();
         return std::nullopt;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/file_layout.h"
+
 // Paths as people see them and as the system keeps them. Everything names
 // files with std::filesystem::path (UTF-16 on Windows, the bytes as they are
 // on Linux) and shows them as UTF-8 or UTF-16 text through the conversions
@@ -49,6 +51,6 @@ inline std::filesystem::path LevelFilePath(const std::filesystem::path& director
                                            const std::filesystem::path& baseName)
 {
     std::filesystem::path fileName = baseName;
-    fileName += ".lvl";
+    fileName += FileLayout::kLevelFileExtension;
     return JoinPath(directory, fileName);
 }

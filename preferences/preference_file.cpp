@@ -1,6 +1,5 @@
 #include "preferences/preference_file.h"
 
-#include "conversion/conversion_error.h"
 #include "conversion/native_file.h"
 #include "conversion/path_text.h"
 #include "conversion/replacement_file.h"
@@ -41,9 +40,8 @@ std::string ReadFirstField(std::string_view contents)
 std::optional<fs::path> ReadDirectory(const fs::path& file)
 {
     std::error_code error;
-    NativeFile input = NativeFile::OpenToRead(file, error);
-    std::string contents(kLongestFirstLine, '\0');
-    contents.resize(error ? 0 : input.Read(contents.data(), contents.size(), error));
+    std::string contents;
+    ReadWholeFile(file, contents, error, kLongestFirstLine);
     if (error || contents.empty()) {
         return std::nullopt;  // missing, unreadable (a directory of that name, say) or empty
     }
@@ -53,14 +51,11 @@ std::optional<fs::path> ReadDirectory(const fs::path& file)
 bool WriteDirectory(const fs::path& file, const fs::path& directory)
 {
     const std::string line = PreferenceLine::FromPath(directory) + "\r\n";
-    try {
-        ReplacementFile output(file);
-        output.Write(line.data(), line.size());
-        output.Commit();
-        return true;
-    } catch (const ConversionError&) {
-        return false;
-    }
+    std::error_code error;
+    ReplacementFile output(file, error);
+    output.Write(line.data(), line.size(), error);
+    output.Commit(error);
+    return !error;
 }
 
 std::optional<fs::path> ReadRemembered(const Places& places)

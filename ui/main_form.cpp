@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <limits>
 
+#include "conversion/file_pattern.h"
 #include "conversion/import_file.h"
 #include "conversion/path_text.h"
 #include "preferences/preference_file.h"
@@ -47,6 +48,11 @@ std::filesystem::path ResolveStoredDirectory(const std::filesystem::path& stored
         return error ? stored : working;
     }
     return stored;
+}
+
+QString PatternText(std::string_view pattern)
+{
+    return QString::fromUtf8(pattern.data(), static_cast<qsizetype>(pattern.size()));
 }
 
 QString FailureText(const std::exception& failure)
@@ -101,14 +107,14 @@ void MainForm::CreateControls()
     std::error_code noWorkingDirectory;
     Dir1->SetPath(std::filesystem::current_path(noWorkingDirectory));
 
-    File1 = new FileList(QStringLiteral("*.lvl*"), client);
+    File1 = new FileList(PatternText(FilePattern::kLevelFiles), client);
     File1->setGeometry(8, 248, 193, 201);
 
     Dir2 = new DirectoryList(client);
     Dir2->setGeometry(536, 48, 193, 182);
     Dir2->setFont(directoryFont);
 
-    File2 = new FileList(QStringLiteral("*.dds*"), client);
+    File2 = new FileList(PatternText(FilePattern::kTextures), client);
     File2->setGeometry(536, 248, 193, 201);
 
     Text1 = new QPlainTextEdit(client);

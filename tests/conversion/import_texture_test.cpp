@@ -4,7 +4,7 @@
 
 #include "conversion/import_file.h"
 #include "support/dds_builder.h"
-#include "support/level_file_reader.h"
+#include "support/expected_level_file.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

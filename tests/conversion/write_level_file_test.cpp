@@ -8,7 +8,7 @@
 
 #include "conversion/replacement_file.h"
 #include "conversion/save_file.h"
-#include "support/level_file_reader.h"
+#include "support/expected_level_file.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

@@ -60,7 +60,7 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
         ImportFile::ImportTexture(job.source, host, state);
     } catch (const ConversionError& error) {
         failure = error.what();
-    } catch (const ConversionInterrupted&) {
+    } catch (const ConversionCancelled&) {
         return {JobOutcome::Kind::Interrupted, {}};
     }
     if (failure.empty() && host.Refusal()) {

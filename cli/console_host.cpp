@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "cli/interrupts.h"
+#include "conversion/conversion_error.h"
 
 void ConsoleHost::Begin(std::size_t index, const std::filesystem::path& outputDirectory)
 {
@@ -44,6 +45,6 @@ void ConsoleHost::SetProgressValue(std::uint64_t value)
 void ConsoleHost::ProcessEvents()
 {
     if (InterruptRequested()) {
-        throw ConversionInterrupted{};
+        throw ConversionCancelled();
     }
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "cli/command_line_error.h"
 #include "conversion/native_file.h"
 #include "conversion/path_text.h"
 
@@ -34,7 +35,7 @@ std::vector<std::filesystem::path> ParseFileList(std::istream& text)
     return paths;
 }
 
-std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesystem::path& path, std::string& error)
+std::vector<std::filesystem::path> ReadFileList(const std::filesystem::path& path)
 {
     if (path == "-") {
         return ParseFileList(std::cin);
@@ -43,8 +44,7 @@ std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesy
     std::string text;
     ReadWholeFile(path, text, reason);
     if (reason) {
-        error = "cannot read the file list " + PathText(path) + ": " + reason.message();
-        return std::nullopt;
+        throw CommandLineError("cannot read the file list " + PathText(path) + ": " + reason.message());
     }
     std::istringstream stream(std::move(text));
     return ParseFileList(stream);

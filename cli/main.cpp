@@ -16,45 +16,46 @@
 int main(int argc, char** argv)
 {
     UseUtf8Console();
-    std::string usageError;
-    const auto options = ParseOptions(Utf8Arguments(argc, argv), usageError);
-    if (!options) {
-        std::cerr << "torvane-convert: " << usageError << "\n"
+    Options options;
+    try {
+        options = ParseOptions(Utf8Arguments(argc, argv));
+    } catch (const CommandLineError& usage) {
+        std::cerr << "torvane-convert: " << usage.what() << "\n"
                   << "Try 'torvane-convert --help' for more information.\n";
         return 2;
     }
-    if (options->showHelp) {
+    if (options.showHelp) {
         std::cout << kUsage;
         return 0;
     }
-    if (options->showVersion) {
+    if (options.showVersion) {
         std::cout << "torvane-convert " TORVANE_VERSION "\n";
         return 0;
     }
 
-    std::vector<std::filesystem::path> paths = options->paths;
-    for (const std::filesystem::path& fileList : options->fileLists) {
-        std::string error;
-        const auto listed = ReadFileList(fileList, error);
-        if (!listed) {
-            std::cerr << "torvane-convert: " << error << '\n';
-            return 2;
+    std::vector<std::filesystem::path> paths = options.paths;
+    try {
+        for (const std::filesystem::path& fileList : options.fileLists) {
+            const std::vector<std::filesystem::path> listed = ReadFileList(fileList);
+            paths.insert(paths.end(), listed.begin(), listed.end());
         }
-        paths.insert(paths.end(), listed->begin(), listed->end());
+    } catch (const CommandLineError& unreadable) {
+        std::cerr << "torvane-convert: " << unreadable.what() << '\n';
+        return 2;
     }
 
     // From here on Ctrl+C lets the level file being written finish.
     CatchInterrupts();
-    const bool showProgress = StderrIsTerminal() && !options->quiet;
-    BatchRun run(*options, showProgress);
-    TextureWatch watch(paths, *options);
+    const bool showProgress = StderrIsTerminal() && !options.quiet;
+    BatchRun run(options, showProgress);
+    TextureWatch watch(paths, options);
 
-    const JobList list = CollectJobs(paths, *options);
-    if (options->watch) {
+    const JobList list = CollectJobs(paths, options);
+    if (options.watch) {
         watch.Start(list);
     }
     const bool allConverted = run.Convert(list);
-    if (options->watch && !InterruptRequested()) {
+    if (options.watch && !InterruptRequested()) {
         if (showProgress) {
             std::cerr << "Watching for changes; press Ctrl+C to stop." << std::endl;
         }

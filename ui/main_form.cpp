@@ -230,25 +230,22 @@ void MainForm::SetMessagePresenter(MessagePresenter presenter)
 
 void MainForm::FollowDrive()
 {
-    QString failure;
-    if (!Dir2->SetPath(NativePath(Drive1->Drive()), &failure)) {
-        ReportFailure(failure);
+    if (!Dir2->SetPath(NativePath(Drive1->Drive()))) {
+        ReportFailure(Dir2->FailureText());
     }
 }
 
 void MainForm::FollowDir1()
 {
-    QString failure;
-    if (!File1->SetDirectory(Dir1->Path(), &failure)) {
-        ReportFailure(failure);
+    if (!File1->SetDirectory(Dir1->Path())) {
+        ReportFailure(File1->FailureText());
     }
 }
 
 void MainForm::FollowDir2()
 {
-    QString failure;
-    if (!File2->SetDirectory(Dir2->Path(), &failure)) {
-        ReportFailure(failure);
+    if (!File2->SetDirectory(Dir2->Path())) {
+        ReportFailure(File2->FailureText());
     }
 }
 

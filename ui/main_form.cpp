@@ -119,8 +119,8 @@ void MainForm::CreateControls()
 
     Text1 = new QPlainTextEdit(client);
     Text1->setGeometry(208, 248, 321, 201);
-    Text1->setReadOnly(true);
-    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // An ordinary text box: the user may type into it, and the next status
+    // line replaces whatever is there.
 
     PB1 = new QProgressBar(client);
     PB1->setGeometry(8, 456, 721, 25);

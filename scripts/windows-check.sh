@@ -58,9 +58,10 @@ for dll in libstdc++-6.dll libwinpthread-1.dll; do
 done
 
 # Wine headless and quiet, in a prefix of its own, with Qt and the MinGW
-# runtime on its DLL path. Wine reads the command line in the locale's
+# runtime on its DLL path. A program that crashes ends at once instead of
+# waiting on Wine's debugger. Wine reads the command line in the locale's
 # character set: UTF-8 keeps every name whole.
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" LC_ALL=C.UTF-8
 WINEPATH="$(winpath "$qt/bin")"
 for dir in "${runtime_dirs[@]}"; do WINEPATH+=";$(winpath "$dir")"; done
 export WINEPATH
@@ -109,12 +110,14 @@ if [[ ! -f $gtest/install/lib/cmake/GTest/GTestConfig.cmake ]]; then
 fi
 
 # Everything, warnings as errors. Qt is found through the toolchain only when
-# its prefix is on the find root too, since look-ups are re-rooted there.
+# its prefix is on the find root too, since look-ups are re-rooted there. The
+# tests are listed when ctest runs, not while the compilers load the machine.
 build=$out/torvane
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_FIND_ROOT_PATH="$qt" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DGTest_DIR="$gtest/install/lib/cmake/GTest" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" > /dev/null
 cmake --build "$build" -j "$jobs"
 # Every test but the native window's, headless; the window's on the offscreen platform.

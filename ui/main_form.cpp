@@ -76,7 +76,10 @@ MainForm::MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent)
     setWindowTitle(QStringLiteral("Torvane by Quorrin"));
     CreateControls();
     CreateMenus();
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // The layout gives the menu bar its height for the window's width, which
+    // with the Windows style is a pixel more than its size hint.
+    const int menuHeight = menuBar()->heightForWidth(kClientWidth);
+    resize(kClientWidth, kClientHeight + (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()));
     LoadForm();
 
     // The lists follow what happens in their folders, a level file written

@@ -18,9 +18,9 @@
 #include <tuple>
 #include <vector>
 
-#include "about_form.h"
 #include "form_fixture.h"
-#include "program_icon.h"
+#include "ui/about_form.h"
+#include "ui/program_icon.h"
 
 #include <windows.h>  // last: its macros would rename parts of the headers above
 

@@ -69,7 +69,7 @@ TEST(OutputClaims, PathsAreComparedAsTheFileSystemComparesThem)
 #ifdef _WIN32
     // Names ignore case.
     ExpectClaims({{"mod/a.dds", "out", "claimed"}, {"MOD/A.DDS", "OUT", "repeated"}, {"mod/sub/A.dds", "Out",
-                  "mod/sub/A.dds: would overwrite Out\\A.lvl, already written from mod/a.dds"}});
+                  "mod/sub/A.dds: would overwrite out\\a.lvl, already written from mod/a.dds"}});
 #else
     // Names keep their case, and a link is the file it leads to.
     ExpectClaims({{"mod/a.dds", "out", "claimed"}, {"mod/A.dds", "out", "claimed"}, {"link/a.dds", "out", "repeated"}});

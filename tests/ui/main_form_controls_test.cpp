@@ -22,6 +22,7 @@ TEST_F(FormTest, Drive1OffersRealVolumesAndEachListMovesOnlyTheListsThatFollowIt
         }
     }
     EXPECT_TRUE(!Drive1()->Drive().isEmpty() && Q(work).startsWith(Drive1()->Drive())) << "the one holding the work";
+    EXPECT_TRUE(DriveList::MachineDrives().contains(DriveList::DriveOf(QDir::rootPath()))) << "the system's own drive";
     const QPoint levels = Dir1()->visualItemRect(Dir1()->findItems("levels", Qt::MatchRecursive).value(0)).center();
     QTest::mouseClick(Dir1()->viewport(), Qt::LeftButton, {}, levels);
     QTest::mouseDClick(Dir1()->viewport(), Qt::LeftButton, {}, levels);

@@ -8,7 +8,6 @@
 #include <QWindow>
 
 #include "ui/courier_new.h"
-#include "ui/program_icon.h"
 
 namespace {
 
@@ -30,7 +29,6 @@ QString Notice()
 AboutForm::AboutForm(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("About Mellick"));
-    setWindowIcon(ProgramIcon());
     // A fixed border with the close button only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);

@@ -93,7 +93,8 @@ MainForm::MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent)
 
 void MainForm::CreateControls()
 {
-    // Fixed positions, as drawn; resizing the window moves nothing.
+    // Fixed positions, as drawn; resizing the window moves nothing. The
+    // controls are made in their tab order, which the focus follows.
     auto* client = new QWidget(this);
     setCentralWidget(client);
     const QFont labelFont = CourierNew(9.75, QFont::Bold);
@@ -123,7 +124,9 @@ void MainForm::CreateControls()
     Text1 = new QPlainTextEdit(client);
     Text1->setGeometry(208, 248, 321, 201);
     // An ordinary text box: the user may type into it, and the next status
-    // line replaces whatever is there.
+    // line replaces whatever is there. Tab leaves it, as it leaves a text box
+    // on Windows, rather than typing a tab.
+    Text1->setTabChangesFocus(true);
 
     PB1 = new QProgressBar(client);
     PB1->setGeometry(8, 456, 721, 25);
@@ -149,12 +152,6 @@ void MainForm::CreateControls()
     PB1->setObjectName(QStringLiteral("PB1"));
     Label2->setObjectName(QStringLiteral("Label2"));
     Drive1->setObjectName(QStringLiteral("Drive1"));
-
-    setTabOrder(Dir1, File1);
-    setTabOrder(File1, Dir2);
-    setTabOrder(Dir2, File2);
-    setTabOrder(File2, Text1);
-    setTabOrder(Text1, Drive1);
 
     connect(Drive1, &DriveList::DriveChanged, this, &MainForm::FollowDrive);
     connect(Dir1, &DirectoryList::PathChanged, this, &MainForm::FollowDir1);

@@ -70,7 +70,7 @@ TEST(ExamineFile, EachFaultOfATextureOrLevelFileIsNamed)
         {Poke(kLevelFile, 1, 'X'), "error: record 0: \"LVL_\" expected at offset 0, found \"LXL_\" (4C584C5F)"},
         {Poke(kLevelFile, 64 + 8, 'X'), "error: record 1: \"INFO\" expected at offset 72"},
         {Poke(kLevelFile, 64 + 27, 'X'), "error: record 1: \"BODY\" expected at offset 88"},
-        {Poke(kLevelFile, 64 + 4, 20), "error: record 1: its \"LVL_\" length 20 is less than the 24 bytes"},
+        {Poke(kLevelFile, 64 + 4, 20), "  1           8             20            0\n  error: record 1: its \"LVL_\" length 20 is less"},
         {Poke(kLevelFile, 64 + 4, 24), "length 24 should be 32 for a level size of 8\n  error: record 1: no record"},
         {Poke(kLevelFile, 64 + 12, 9), "error: record 1: its INFO chunk's length is 9, not 8"},
         {Poke(kLevelFile, 64 + 16, 2), "error: record 1 holds level index 2"},

@@ -52,6 +52,7 @@ TEST_F(AboutTest, ShowsCaptionTitleWholeNoticeInItsFontsAndBannerCutByTwoColumns
     // Both read from the top left (a label centres vertically unless told);
     // the notice wraps: no line wider than its box, and all its lines inside it.
     EXPECT_EQ(title->alignment() | notice->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    EXPECT_EQ(QList({title->geometry(), notice->geometry()}), QList<QRect>({{128, 8, 177, 41}, {8, 40, 433, 105}}));
     EXPECT_TRUE(notice->minimumSizeHint().width() <= notice->width() && notice->heightForWidth(notice->width()) <= notice->height());
 
     // The window is 442 x 221: its bottom edge is the banner's, two columns narrower.

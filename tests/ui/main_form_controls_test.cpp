@@ -100,3 +100,20 @@ TEST_F(FormTest, EveryControlSitsAtItsPlaceAndStaysThereWhenTheWindowIsResized)
     }
 }
 
+// Tab moves the focus in the controls' order, out of the text box too; the
+// labels and the bar never take it.
+TEST_F(FormTest, TheTabKeyMovesTheFocusThroughTheControlsInTheirOrder)
+{
+    StartOnTextures();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Dir1()->setFocus();
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (int step = 0; step < 6; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, QStringList({"Dir1", "File1", "Dir2", "File2", "Text1", "Drive1", "Dir1"}));
+    EXPECT_EQ(Text1(), "");
+}
+

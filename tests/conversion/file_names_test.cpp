@@ -24,9 +24,10 @@ TEST(UtfText, EachByteOrSurrogateThatCannotBeConvertedBecomesOneReplacement)
         EXPECT_EQ(UtfText::Utf8ToUtf16(utf8), utf16) << testing::PrintToString(utf8);
     }
     EXPECT_EQ(UtfText::Utf16ToUtf8(std::u16string{u'a', 0xD800, u'b', 0xDFFF, u'c', 0xD83C}), "a\uFFFDb\uFFFDc\uFFFD");
-    // The first and last code point of each length, both ways.
-    const std::string utf8 = "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
-    const std::u16string utf16 = u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF";
+    // The first and last code point of each length, and one with every bit
+    // group of four bytes in use, both ways.
+    const std::string utf8 = "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xF0\x9F\x98\x80";
+    const std::u16string utf16 = u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\U0001F600";
     EXPECT_EQ(UtfText::Utf8ToUtf16(utf8), utf16);
     EXPECT_EQ(UtfText::Utf16ToUtf8(utf16), utf8);
 }

@@ -84,6 +84,18 @@ TEST_P(ConvertTexture, WritesOneRecordPerLevelWithItsSizesAndDataOrRefuses)
 INSTANTIATE_TEST_SUITE_P(Textures, ConvertTexture, testing::ValuesIn(kTextures),
                          [](const testing::TestParamInfo<Texture>& info) { return info.param.name; });
 
+// A texture as another tool writes it (ImageMagick: 16 x 8 DXT1, five levels),
+// so that the header's fields are read where the format puts them.
+TEST(ImportTexture, ReadsTheHeaderOfATextureAnotherToolWrote)
+{
+    TempDir folder;
+    std::filesystem::copy_file(TORVANE_CONVERSION_DATA "/imagemagick-16x8-dxt1.dds", folder / "moss.dds");
+    RecordingHost host(folder.Path());
+    ImportFile::ImportTexture(folder / "moss.dds", host);
+    const Bytes texture = ReadBytes(folder / "moss.dds");
+    EXPECT_EQ(ReadBytes(folder / "moss.lvl"), ExpectedLevelFile(std::span(texture).subspan(128), {64, 16, 8, 8, 8}));
+}
+
 // The maximum once, then a value and an event round each time 25,000 bytes are
 // encoded (the byte that fills a piece counted after the events), and the
 // length last. Numbered bytes land on every place of the encoder's 16-byte blocks.

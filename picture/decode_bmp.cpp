@@ -261,6 +261,9 @@ private:
                 x = layout_.width + 256;  // past the row's end nothing more is drawn
             }
         }
+        if (row < layout_.height) {
+            Fail("its pixel data is cut short");  // it ran out before its end-of-picture mark
+        }
     }
 
 

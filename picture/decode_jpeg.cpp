@@ -2,6 +2,7 @@
 #include <cstdio>
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include <string>
 
@@ -38,7 +39,17 @@ void OnError(j_common_ptr info)
     std::longjmp(session->jump, 1);
 }
 
-void OnMessage(j_common_ptr, int) {}  // warnings (a corrupt byte here and there) are not shown
+// Warnings about a stray byte here and there are let pass, as every viewer
+// does; a file that ends before its picture is refused rather than shown
+// with the rest made up.
+void OnMessage(j_common_ptr info, int level)
+{
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
+        auto* session = static_cast<JpegSession*>(info->client_data);
+        std::snprintf(session->message, sizeof session->message, "the file ends before its picture does");
+        std::longjmp(session->jump, 1);
+    }
+}
 
 void OnProgress(j_common_ptr info)
 {

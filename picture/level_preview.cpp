@@ -1,6 +1,7 @@
 #include "picture/level_preview.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string_view>
 
@@ -61,12 +62,10 @@ std::vector<PreviewLevel> PreviewLevels(const std::vector<LevelRecordData>& reco
         for (std::uint32_t y = 0; y < levelHeight; ++y) {
             for (std::uint32_t x = 0; x < levelWidth; ++x) {
                 if (decoded.missing[std::size_t{y} * levelWidth + x]) {
-                    const bool light = ((x / 4) + (y / 4)) % 2 == 0;
-                    const std::uint8_t checker[4] = {255, static_cast<std::uint8_t>(light ? 128 : 0), 255, 255};
-                    std::copy_n(checker, 4, decoded.image.Pixel(x, y));
-                    if (light) {
-                        decoded.image.Pixel(x, y)[0] = decoded.image.Pixel(x, y)[2] = 128;
-                    }
+                    const bool grey = ((x / 4) + (y / 4)) % 2 == 0;
+                    const std::array<std::uint8_t, 4> checker =
+                        grey ? std::array<std::uint8_t, 4>{160, 160, 160, 255} : std::array<std::uint8_t, 4>{255, 0, 255, 255};
+                    std::ranges::copy(checker, decoded.image.Pixel(x, y));
                 }
             }
         }

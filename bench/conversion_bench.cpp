@@ -33,10 +33,10 @@
 #include <tuple>
 #include <vector>
 
-#include "conversion_error.h"
-#include "dds_builder.h"
-#include "import_file.h"
-#include "temp_dir.h"
+#include "conversion/conversion_error.h"
+#include "conversion/import_file.h"
+#include "support/dds_builder.h"
+#include "support/temp_dir.h"
 
 namespace {
 

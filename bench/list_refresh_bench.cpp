@@ -15,9 +15,10 @@
 #include <functional>
 #include <string>
 
-#include "file_list.h"
-#include "folder_watch.h"
-#include "temp_dir.h"
+#include "conversion/file_pattern.h"
+#include "support/temp_dir.h"
+#include "ui/file_list.h"
+#include "ui/folder_watch.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
     }
     std::printf("folder of %d files, half of them matching *.dds*\n", files);
 
-    FileList list(QStringLiteral("*.dds*"));
+    FileList list(QString::fromUtf8(FilePattern::kTextures.data()));
     std::printf("first listing                 %8.2f ms\n", BestMs([&] { list.SetDirectory(folder.Path()); }));
     std::printf("refresh, nothing changed      %8.2f ms\n", BestMs([&] { list.Refresh(); }));
     int added = 0;

@@ -1,9 +1,9 @@
-#include "batch_console.h"
+#include "cli/batch_console.h"
 
 #include <cstdio>
 #include <iostream>
 
-#include "portability.h"
+#include "conversion/path_text.h"
 
 BatchConsole::BatchConsole(std::vector<std::filesystem::path> sources, bool quiet, bool showProgress)
     : sources_(std::move(sources)), quiet_(quiet), showProgress_(showProgress), finished_(sources_.size())
@@ -80,7 +80,7 @@ void BatchConsole::DrawProgressLocked()
         return;
     }
     drawn_ = {index, percent};
-    std::cerr << "\r[" << index + 1 << '/' << sources_.size() << "] " << Portability::PathText(sources_[index].filename())
+    std::cerr << "\r[" << index + 1 << '/' << sources_.size() << "] " << PathText(sources_[index].filename())
               << ' ' << percent << "%\033[K" << std::flush;
     progressShown_ = true;
 }

@@ -1,4 +1,4 @@
-#include "batch_run.h"
+#include "cli/batch_run.h"
 
 #include <atomic>
 #include <chrono>
@@ -6,11 +6,12 @@
 #include <system_error>
 #include <thread>
 
-#include "batch_console.h"
-#include "console_host.h"
-#include "conversion_error.h"
-#include "import_file.h"
-#include "portability.h"
+#include "cli/batch_console.h"
+#include "cli/console_host.h"
+#include "cli/interrupts.h"
+#include "conversion/conversion_error.h"
+#include "conversion/import_file.h"
+#include "conversion/path_text.h"
 
 namespace fs = std::filesystem;
 
@@ -36,7 +37,7 @@ bool IsUpToDate(const ConversionJob& job)
 
 std::string LevelFileName(const ConversionJob& job)
 {
-    return Portability::PathText(job.levelFile.filename());
+    return PathText(job.levelFile.filename());
 }
 
 JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t index, ConsoleHost& host,
@@ -50,8 +51,8 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
         return {JobOutcome::Kind::UpToDate, LevelFileName(job) + " is up to date."};
     }
     if (options.dryRun) {
-        return {JobOutcome::Kind::Planned, Portability::PathText(job.source) + ": would write " +
-                                               Portability::PathText(job.levelFile.lexically_normal())};
+        return {JobOutcome::Kind::Planned, PathText(job.source) + ": would write " +
+                                               PathText(job.levelFile.lexically_normal())};
     }
     host.Begin(index, job.outputDirectory);
     std::string failure;
@@ -59,14 +60,14 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
         ImportFile::ImportTexture(job.source, host, state);
     } catch (const ConversionError& error) {
         failure = error.what();
-    } catch (const ConversionInterrupted&) {
+    } catch (const ConversionCancelled&) {
         return {JobOutcome::Kind::Interrupted, {}};
     }
     if (failure.empty() && host.Refusal()) {
         failure = *host.Refusal();
     }
     if (!failure.empty()) {
-        return {JobOutcome::Kind::Failed, Portability::PathText(job.source) + ": " + failure};
+        return {JobOutcome::Kind::Failed, PathText(job.source) + ": " + failure};
     }
     return {JobOutcome::Kind::Converted, *host.Status()};
 }
@@ -108,7 +109,7 @@ bool BatchRun::Convert(const JobList& list)
     const auto work = [&] {
         ConsoleHost host(console);
         ImportFile::ConversionState state;  // each worker's own: conversions side by side share nothing
-        for (std::size_t index; !Portability::InterruptRequested() && (index = next++) < batch.size();) {
+        for (std::size_t index; !InterruptRequested() && (index = next++) < batch.size();) {
             console.Finish(index, Carry(batch[index], options_, index, host, state));
         }
     };
@@ -125,7 +126,7 @@ bool BatchRun::Convert(const JobList& list)
         work();
     }
 
-    if (!Portability::InterruptRequested() && !options_.dryRun) {
+    if (!InterruptRequested() && !options_.dryRun) {
         console.PrintSummary(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return console.AllSucceeded();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "conversion_jobs.h"
-#include "options.h"
-#include "output_claims.h"
+#include "cli/conversion_jobs.h"
+#include "cli/options.h"
+#include "cli/output_claims.h"
 
 // Converts batches of textures for one run of the command line, several at
 // once when asked, and keeps every level file of the run to the first

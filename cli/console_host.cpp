@@ -1,9 +1,10 @@
-#include "console_host.h"
+#include "cli/console_host.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "portability.h"
+#include "cli/interrupts.h"
+#include "conversion/conversion_error.h"
 
 void ConsoleHost::Begin(std::size_t index, const std::filesystem::path& outputDirectory)
 {
@@ -43,7 +44,7 @@ void ConsoleHost::SetProgressValue(std::uint64_t value)
 
 void ConsoleHost::ProcessEvents()
 {
-    if (Portability::InterruptRequested()) {
-        throw ConversionInterrupted{};
+    if (InterruptRequested()) {
+        throw ConversionCancelled();
     }
 }

@@ -6,17 +6,13 @@
 #include <optional>
 #include <string>
 
-#include "batch_console.h"
-#include "conversion_host.h"
-
-// Thrown out of a conversion, at one of the points where it hands control to
-// its host, once Ctrl+C has been pressed: the level file is not written yet
-// there, so an earlier one stays as it was.
-struct ConversionInterrupted {};
+#include "cli/batch_console.h"
+#include "conversion/conversion_host.h"
 
 // Carries out one worker's conversions for the command line: progress goes
 // to the batch's console, the status text and a refusal are kept for the
-// caller to turn into the texture's line.
+// caller to turn into the texture's line, and Ctrl+C cancels the conversion
+// at its next event point.
 class ConsoleHost : public ConversionHost {
 public:
     explicit ConsoleHost(BatchConsole& console) : console_(console) {}

@@ -1,25 +1,20 @@
-#include "conversion_jobs.h"
+#include "cli/conversion_jobs.h"
 
 #include <filesystem>
 #include <set>
 
-#include "file_pattern.h"
-#include "path_text.h"
-#include "portability.h"
+#include "conversion/file_pattern.h"
+#include "conversion/path_text.h"
 
 namespace fs = std::filesystem;
 
 ConversionJob::ConversionJob(fs::path sourcePath, fs::path outputDirectoryPath)
     : source(std::move(sourcePath)), outputDirectory(std::move(outputDirectoryPath))
 {
-    fs::path fileName = LevelBaseName(source);
-    fileName += ".lvl";
-    levelFile = JoinPath(outputDirectory, fileName);
+    levelFile = LevelFilePath(outputDirectory, LevelBaseName(source));
 }
 
 namespace {
-
-constexpr std::string_view kTexturePattern = "*.dds*";
 
 class JobCollector {
 public:
@@ -48,7 +43,7 @@ private:
             if (!visited_.insert(fs::canonical(directory)).second) {
                 return;
             }
-            for (const fs::path& name : FilePattern::ListMatchingFiles(directory, kTexturePattern)) {
+            for (const fs::path& name : FilePattern::ListMatchingFiles(directory, FilePattern::kTextures)) {
                 list_.jobs.emplace_back(directory / name, outputDirectory);
             }
             if (options_.recursive) {
@@ -57,7 +52,7 @@ private:
                 }
             }
         } catch (const fs::filesystem_error& failure) {
-            list_.failures.push_back(Portability::PathText(directory) + ": " + failure.code().message());
+            list_.failures.push_back(PathText(directory) + ": " + failure.code().message());
         }
     }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
+#include "cli/options.h"
 
 // One texture to convert and where its level file goes.
 struct ConversionJob {

@@ -1,11 +1,13 @@
-#include "file_list.h"
+#include "cli/file_list.h"
 
 #include <iostream>
 #include <sstream>
 #include <string_view>
 #include <system_error>
 
-#include "portability.h"
+#include "cli/command_line_error.h"
+#include "conversion/native_file.h"
+#include "conversion/path_text.h"
 
 namespace {
 
@@ -27,29 +29,22 @@ std::vector<std::filesystem::path> ParseFileList(std::istream& text)
         }
         // Spaces are kept: a name may begin or end with one.
         if (!line.empty() && !line.starts_with('#')) {
-            paths.push_back(Portability::PathFromUtf8(line));
+            paths.push_back(PathFromUtf8(line));
         }
     }
     return paths;
 }
 
-std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesystem::path& path, std::string& error)
+std::vector<std::filesystem::path> ReadFileList(const std::filesystem::path& path)
 {
     if (path == "-") {
         return ParseFileList(std::cin);
     }
     std::error_code reason;
-    Portability::NativeFile file = Portability::NativeFile::OpenToRead(path, reason);
     std::string text;
-    if (!reason) {
-        text.resize(static_cast<std::size_t>(file.Size(reason)));
-    }
-    if (!reason) {
-        text.resize(file.Read(text.data(), text.size(), reason));
-    }
+    ReadWholeFile(path, text, reason);
     if (reason) {
-        error = "cannot read the file list " + Portability::PathText(path) + ": " + reason.message();
-        return std::nullopt;
+        throw CommandLineError("cannot read the file list " + PathText(path) + ": " + reason.message());
     }
     std::istringstream stream(std::move(text));
     return ParseFileList(stream);

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <istream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,6 @@
 // starting with "#" are skipped, and a line may end in CR LF.
 std::vector<std::filesystem::path> ParseFileList(std::istream& text);
 
-// Reads the file list at `path`, or stdin for "-". Returns nothing, with
-// `error` set to a one-line reason, when it cannot be read.
-std::optional<std::vector<std::filesystem::path>> ReadFileList(const std::filesystem::path& path, std::string& error);
+// Reads the file list at `path`, or stdin for "-". Throws CommandLineError
+// with a one-line reason when it cannot be read.
+std::vector<std::filesystem::path> ReadFileList(const std::filesystem::path& path);

@@ -1,4 +1,4 @@
-#include "file_report.h"
+#include "cli/file_report.h"
 
 #include <algorithm>
 #include <array>
@@ -8,17 +8,15 @@
 #include <string_view>
 #include <system_error>
 
-#include "file_layout.h"
-#include "hex_text.h"
-#include "level_plan.h"
-#include "portability.h"
+#include "conversion/file_layout.h"
+#include "conversion/hex_text.h"
+#include "conversion/level_plan.h"
+#include "conversion/native_file.h"
+#include "conversion/path_text.h"
 
 namespace {
 
-using FileLayout::kDdsHeaderBytes;
-using FileLayout::kLevelLengthOverhead;
-using FileLayout::kRecordHeaderBytes;
-constexpr std::uint32_t kInfoPayloadBytes = 8;
+using namespace FileLayout;
 
 using Block = std::vector<std::uint8_t>;
 
@@ -39,7 +37,7 @@ std::string HexOf(const Block& bytes, std::size_t offset, std::size_t count)
 std::string TagText(const Block& bytes, std::size_t offset)
 {
     std::string text;
-    for (std::size_t index = offset; index < offset + 4; ++index) {
+    for (std::size_t index = offset; index < offset + kTagBytes; ++index) {
         text += bytes[index] >= 0x20 && bytes[index] < 0x7F ? static_cast<char>(bytes[index]) : '.';
     }
     return text;
@@ -60,7 +58,7 @@ class FileReader {
 public:
     explicit FileReader(const std::filesystem::path& path)
     {
-        file_ = Portability::NativeFile::OpenToRead(path, error_);
+        file_ = NativeFile::OpenToRead(path, error_);
         if (!error_) {
             size_ = file_.Size(error_);
         }
@@ -83,7 +81,7 @@ public:
     }
 
 private:
-    Portability::NativeFile file_;
+    NativeFile file_;
     std::error_code error_;
     std::uint64_t size_ = 0;
 };
@@ -97,11 +95,11 @@ void ExamineTexture(FileReader& file, FileReport& report)
         return;
     }
     const Block header = file.Read(0, kDdsHeaderBytes);
-    const std::uint32_t height = LittleEndian(header, FileLayout::kDdsHeightOffset);
-    const std::uint32_t width = LittleEndian(header, FileLayout::kDdsWidthOffset);
-    const std::uint32_t mipCountField = LittleEndian(header, FileLayout::kDdsMipCountOffset);
-    const unsigned levelCount = header[FileLayout::kDdsMipCountOffset];  // only the field's first byte counts
-    const std::string fourCcHex = HexOf(header, FileLayout::kDdsFourCcOffset, 4);
+    const std::uint32_t height = LittleEndian(header, kDdsHeightOffset);
+    const std::uint32_t width = LittleEndian(header, kDdsWidthOffset);
+    const std::uint32_t mipCountField = LittleEndian(header, kDdsMipCountOffset);
+    const unsigned levelCount = header[kDdsMipCountOffset];  // only the field's first byte counts
+    const std::string fourCcHex = HexOf(header, kDdsFourCcOffset, kTagBytes);
     const LevelPlan::SizeRule rule = LevelPlan::ChooseSizeRule(fourCcHex, width, height);
     const std::uint64_t dataBytes = file.Size() - kDdsHeaderBytes;
 
@@ -109,7 +107,7 @@ void ExamineTexture(FileReader& file, FileReport& report)
     if (mipCountField != levelCount) {
         report.facts.push_back({"mipmapCountField", "mipmap count field", mipCountField});
     }
-    report.facts.push_back({"fourCc", "FourCC", TagText(header, FileLayout::kDdsFourCcOffset)});
+    report.facts.push_back({"fourCc", "FourCC", TagText(header, kDdsFourCcOffset)});
     report.facts.push_back({"fourCcHex", "FourCC hex", fourCcHex});
     report.facts.push_back({"sizeRule", "size rule", std::string(rule.description)});
     report.facts.push_back({"pixelDataBytes", "pixel data bytes", dataBytes});
@@ -159,16 +157,22 @@ struct RecordHeader {
 RecordHeader ReadRecordHeader(FileReader& file, std::uint64_t offset)
 {
     const Block bytes = file.Read(offset, kRecordHeaderBytes);
-    RecordHeader header{offset, LittleEndian(bytes, 4), LittleEndian(bytes, 16), LittleEndian(bytes, 20),
-                        LittleEndian(bytes, 28), std::nullopt};
-    for (const auto& [tagOffset, tag] : {std::pair<std::size_t, std::string_view>{0, "LVL_"}, {8, "INFO"}, {24, "BODY"}}) {
+    RecordHeader header{offset,
+                        LittleEndian(bytes, kLevelLengthOffset),
+                        LittleEndian(bytes, kLevelIndexOffset),
+                        LittleEndian(bytes, kInfoSizeOffset),
+                        LittleEndian(bytes, kBodySizeOffset),
+                        std::nullopt};
+    for (const auto& [tagOffset, tag] : {std::pair{kLevelTagOffset, kLevelTag}, {kInfoTagOffset, kInfoTag},
+                                         {kBodyTagOffset, kBodyTag}}) {
         if (!HasTag(bytes, tagOffset, tag)) {
             header.misplacedTag = "\"" + std::string(tag) + "\" expected at offset " + std::to_string(offset + tagOffset) +
-                                  ", found \"" + TagText(bytes, tagOffset) + "\" (" + HexOf(bytes, tagOffset, 4) + ")";
+                                  ", found \"" + TagText(bytes, tagOffset) + "\" (" + HexOf(bytes, tagOffset, kTagBytes) +
+                                  ")";
             return header;
         }
     }
-    if (const std::uint32_t infoLength = LittleEndian(bytes, 12); infoLength != kInfoPayloadBytes) {
+    if (const std::uint32_t infoLength = LittleEndian(bytes, kInfoLengthOffset); infoLength != kInfoPayloadBytes) {
         header.misplacedTag = "its INFO chunk's length is " + std::to_string(infoLength) + ", not " +
                               std::to_string(kInfoPayloadBytes);
     }
@@ -208,7 +212,7 @@ private:
         const std::uint64_t left = file_.Size() - offset;
         if (left < kRecordHeaderBytes) {
             report_.errors.push_back("the file ends inside " + Name(number) + "'s header: " +
-                                     Count(left, "byte") + " of 32 at offset " + std::to_string(offset));
+                                     Count(left, "byte") + " of " + std::to_string(kRecordHeaderBytes) + " at offset " + std::to_string(offset));
             return std::nullopt;
         }
         const RecordHeader header = ReadRecordHeader(file_, offset);
@@ -219,13 +223,15 @@ private:
         if (header.levelLength < kLevelLengthOverhead) {
             Add(header, 0);
             report_.errors.push_back(Name(number) + ": its \"LVL_\" length " + std::to_string(header.levelLength) +
-                                     " is less than the 24 bytes of its INFO chunk and BODY header");
+                                     " is less than the " + std::to_string(kLevelLengthOverhead) +
+                                     " bytes of its INFO chunk and BODY header");
             return std::nullopt;
         }
         const std::uint64_t claimed = header.levelLength - kLevelLengthOverhead;
         const std::uint64_t dataStart = offset + kRecordHeaderBytes;
         const std::uint64_t dataEnd = dataStart + claimed;
-        if (dataEnd == file_.Size() || (dataEnd + 4 <= file_.Size() && HasTag(file_.Read(dataEnd, 4), 0, "LVL_"))) {
+        if (dataEnd == file_.Size() ||
+            (dataEnd + kTagBytes <= file_.Size() && HasTag(file_.Read(dataEnd, kTagBytes), 0, kLevelTag))) {
             Add(header, claimed);
             return dataEnd;
         }
@@ -301,10 +307,10 @@ private:
 
 bool NamedAsLevelFile(const std::filesystem::path& path)
 {
-    std::string extension = Portability::PathText(path.extension());
+    std::string extension = PathText(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char character) { return static_cast<char>(std::tolower(character)); });
-    return extension == ".lvl";
+    return extension == kLevelFileExtension;
 }
 
 }  // namespace
@@ -320,10 +326,11 @@ FileReport ExamineFile(const std::filesystem::path& path)
     }
     FileReader file(path);
     if (!file.Error()) {
-        const Block start = file.Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(4, file.Size())));
-        if (file.Size() >= 4 && HasTag(start, 0, "DDS ")) {
+        const Block start = file.Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(kTagBytes, file.Size())));
+        const bool tagged = file.Size() >= kTagBytes;
+        if (tagged && HasTag(start, 0, kDdsMagic)) {
             ExamineTexture(file, report);
-        } else if ((file.Size() >= 4 && HasTag(start, 0, "LVL_")) || NamedAsLevelFile(path)) {
+        } else if ((tagged && HasTag(start, 0, kLevelTag)) || NamedAsLevelFile(path)) {
             LevelFileExamination(file, report).Run();
         } else {
             report.errors.emplace_back("neither a DDS texture (\"DDS \" at its start) nor a level file (\"LVL_\")");

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "file_report.h"
-#include "portability.h"
-#include "report_output.h"
+#include "cli/arguments.h"
+#include "cli/console.h"
+#include "cli/file_report.h"
+#include "cli/report_output.h"
+#include "conversion/path_text.h"
 
 namespace {
 
@@ -40,12 +42,13 @@ int UsageError(const std::string& reason)
 
 int main(int argc, char** argv)
 {
+    UseUtf8Console();
     bool json = false;
     bool optionsEnded = false;
     std::vector<std::filesystem::path> files;
-    for (const std::string& argument : Portability::Utf8Arguments(argc, argv)) {
+    for (const std::string& argument : Utf8Arguments(argc, argv)) {
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            files.push_back(Portability::PathFromUtf8(argument));
+            files.push_back(PathFromUtf8(argument));
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--json") {

@@ -1,11 +1,11 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <string_view>
 
-#include "portability.h"
+#include "conversion/path_text.h"
 
 const char* const kUsage =
     "Usage: torvane-convert [OPTION]... PATH...\n"
@@ -77,28 +77,25 @@ std::optional<unsigned> ParseJobCount(std::string_view text)
     return count;
 }
 
-// Stores one option; returns false with `error` set when its value is wrong.
-bool Apply(Options& options, const KnownOption& known, const std::string& value, std::string& error)
+// Stores one option; throws CommandLineError when its value is wrong.
+void Apply(Options& options, const KnownOption& known, const std::string& value)
 {
     const std::string_view name = known.longName;
     if (name == "output-dir") {
         if (value.empty()) {
-            error = "the output directory must not be empty";
-            return false;
+            throw CommandLineError("the output directory must not be empty");
         }
-        options.outputDirectory = Portability::PathFromUtf8(value);
+        options.outputDirectory = PathFromUtf8(value);
     } else if (name == "file-list") {
         if (value.empty()) {
-            error = "the file list must not be empty";
-            return false;
+            throw CommandLineError("the file list must not be empty");
         }
-        options.fileLists.push_back(Portability::PathFromUtf8(value));
+        options.fileLists.push_back(PathFromUtf8(value));
     } else if (name == "jobs") {
         const auto jobs = ParseJobCount(value);
         if (!jobs) {
-            error = "option --jobs needs a whole number from 1 to " + std::to_string(kMostJobs) + ", not '" +
-                    value + "'";
-            return false;
+            throw CommandLineError("option --jobs needs a whole number from 1 to " + std::to_string(kMostJobs) +
+                                   ", not '" + value + "'");
         }
         options.jobs = *jobs;
     } else {
@@ -111,7 +108,6 @@ bool Apply(Options& options, const KnownOption& known, const std::string& value,
                                          : options.showVersion;
         flag = true;
     }
-    return true;
 }
 
 // The option whose long name is `name`, or whose short name is `letter`.
@@ -125,7 +121,7 @@ const KnownOption* FindOption(std::string_view name, char letter = '\0')
 
 }  // namespace
 
-std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error)
+Options ParseOptions(const std::vector<std::string>& arguments)
 {
     // An option as typed: "--name[=value]", or one letter of "-abc" with what
     // follows it as its value when it takes one.
@@ -140,7 +136,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string& argument = arguments[index];
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            options.paths.push_back(Portability::PathFromUtf8(argument));
+            options.paths.push_back(PathFromUtf8(argument));
             continue;
         }
         if (argument == "--") {
@@ -166,28 +162,23 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
         }
         for (Named& option : named) {
             if (option.known == nullptr) {
-                error = "unknown option " + option.shownAs;
-                return std::nullopt;
+                throw CommandLineError("unknown option " + option.shownAs);
             }
             if (option.known->valueName.empty() && option.value) {
-                error = "option " + option.shownAs + " takes no value";
-                return std::nullopt;
+                throw CommandLineError("option " + option.shownAs + " takes no value");
             }
             if (!option.known->valueName.empty() && !option.value) {
                 if (index + 1 == arguments.size()) {
-                    error = "option " + option.shownAs + " needs " + std::string(option.known->valueName);
-                    return std::nullopt;
+                    throw CommandLineError("option " + option.shownAs + " needs " +
+                                           std::string(option.known->valueName));
                 }
                 option.value = arguments[++index];
             }
-            if (!Apply(options, *option.known, option.value.value_or(""), error)) {
-                return std::nullopt;
-            }
+            Apply(options, *option.known, option.value.value_or(""));
         }
     }
     if (options.paths.empty() && options.fileLists.empty() && !options.showHelp && !options.showVersion) {
-        error = "no texture or directory given";
-        return std::nullopt;
+        throw CommandLineError("no texture or directory given");
     }
     return options;
 }

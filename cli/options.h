@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line_error.h"
+
 // What the command line asked for.
 struct Options {
     std::vector<std::filesystem::path> paths;
@@ -23,8 +25,8 @@ struct Options {
 // Parses the arguments after the program name, given as UTF-8 (or, on Linux,
 // the bytes as they are). Short options may be bundled ("-ru") and take their
 // value attached or as the next argument ("-j4", "-j 4"); long ones take it
-// after "=" or as the next argument. Returns the options, or nothing with
-// `error` set to a one-line reason for a usage error.
-std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error);
+// after "=" or as the next argument; "--" ends the options. Throws
+// CommandLineError with a one-line reason for a usage error.
+Options ParseOptions(const std::vector<std::string>& arguments);
 
 extern const char* const kUsage;

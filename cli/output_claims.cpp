@@ -1,9 +1,10 @@
-#include "output_claims.h"
+#include "cli/output_claims.h"
 
 #include <system_error>
 #include <utility>
 
-#include "portability.h"
+#include "cli/comparable_path.h"
+#include "conversion/path_text.h"
 
 namespace fs = std::filesystem;
 
@@ -18,7 +19,7 @@ fs::path Identity(const fs::path& path)
     if (error) {
         resolved = fs::absolute(path, error).lexically_normal();
     }
-    return Portability::ComparablePath(resolved);
+    return ComparablePath(resolved);
 }
 
 }  // namespace
@@ -35,8 +36,8 @@ OutputClaims::Verdict OutputClaims::Claim(const ConversionJob& job, std::string&
         return std::exchange(owner->second.batch, batch_) == batch_ ? Verdict::Repeated : Verdict::Claimed;
     }
     // Named as the first texture's level file, which is the one on disk.
-    refusal = Portability::PathText(job.source) + ": would overwrite " +
-              Portability::PathText(owner->second.levelFile.lexically_normal()) + ", already written from " +
-              Portability::PathText(owner->second.source);
+    refusal = PathText(job.source) + ": would overwrite " +
+              PathText(owner->second.levelFile.lexically_normal()) + ", already written from " +
+              PathText(owner->second.source);
     return Verdict::Taken;
 }

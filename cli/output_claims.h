@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "conversion_jobs.h"
+#include "cli/conversion_jobs.h"
 
 // Which texture each level file of a run comes from, so that no texture's
 // output is lost to another's: the first texture that maps to a level file

@@ -1,4 +1,4 @@
-#include "report_output.h"
+#include "cli/report_output.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "portability.h"
-#include "utf_text.h"
+#include "conversion/path_text.h"
+#include "conversion/utf_text.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void WriteJsonTexts(const std::vector<std::string>& texts, std::ostream& out)
 
 void WriteJsonReport(const FileReport& report, std::ostream& out)
 {
-    out << "    {\n      \"path\": " << JsonString(Portability::PathText(report.path)) << ",\n";
+    out << "    {\n      \"path\": " << JsonString(PathText(report.path)) << ",\n";
     out << "      \"kind\": " << (report.kind.empty() ? "null" : JsonString(report.kind)) << ",\n";
     for (const FileReport::Fact& fact : report.facts) {
         out << "      " << JsonString(fact.key) << ": "
@@ -107,7 +107,7 @@ void WriteReportsAsText(const std::vector<FileReport>& reports, std::ostream& ou
         if (&report != &reports.front()) {
             out << '\n';
         }
-        out << Portability::PathText(report.path) << (report.kind.empty() ? "" : ": " + report.kind) << '\n';
+        out << PathText(report.path) << (report.kind.empty() ? "" : ": " + report.kind) << '\n';
         std::size_t labelWidth = 0;
         for (const FileReport::Fact& fact : report.facts) {
             labelWidth = std::max(labelWidth, fact.label.size());

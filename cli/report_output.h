@@ -3,7 +3,7 @@
 #include <ostream>
 #include <vector>
 
-#include "file_report.h"
+#include "cli/file_report.h"
 
 // The reports as aligned text, a block for each file.
 void WriteReportsAsText(const std::vector<FileReport>& reports, std::ostream& out);

@@ -1,9 +1,11 @@
-#include "texture_watch.h"
+#include "cli/texture_watch.h"
 
 #include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <thread>
+
+#include "cli/interrupts.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +34,7 @@ TextureWatch::TextureWatch(std::vector<fs::path> paths, const Options& options)
 void TextureWatch::Start(JobList list)
 {
     for (const ConversionJob& job : list.jobs) {
-        if (const auto stamp = Portability::StampOf(job.source)) {
+        if (const auto stamp = StampOf(job.source)) {
             converted_.insert_or_assign(job.source.native(), *stamp);
         }
     }
@@ -43,7 +45,7 @@ void TextureWatch::Start(JobList list)
 void TextureWatch::Run(BatchRun& run)
 {
     auto nextLook = Clock::now() + kSettlingInterval;
-    while (!Portability::InterruptRequested()) {
+    while (!InterruptRequested()) {
         const auto now = Clock::now();
         if (now < nextLook) {
             std::this_thread::sleep_for(std::min<Clock::duration>(kInterruptCheck, nextLook - now));
@@ -57,9 +59,9 @@ void TextureWatch::Run(BatchRun& run)
     }
 }
 
-Portability::FileStamp TextureWatch::FolderStamp(const fs::path& folder)
+FileStamp TextureWatch::FolderStamp(const fs::path& folder)
 {
-    return Portability::StampOf(folder).value_or(Portability::FileStamp{});  // a folder gone counts as changed
+    return StampOf(folder).value_or(FileStamp{});  // a folder gone counts as changed
 }
 
 void TextureWatch::Keep(JobList listing)
@@ -98,7 +100,7 @@ JobList TextureWatch::Look()
     Stamps settling;
     for (const ConversionJob& job : listing_.jobs) {
         const fs::path::string_type& source = job.source.native();
-        const auto stamp = Portability::StampOf(job.source);
+        const auto stamp = StampOf(job.source);
         if (!stamp || !present.emplace(source, *stamp).second) {
             continue;
         }

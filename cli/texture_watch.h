@@ -7,10 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "batch_run.h"
-#include "conversion_jobs.h"
-#include "options.h"
-#include "portability.h"
+#include "cli/batch_run.h"
+#include "cli/conversion_jobs.h"
+#include "cli/file_stamp.h"
+#include "cli/options.h"
 
 // Watches the textures under the paths of a run and converts again each one
 // that changes or appears. Every second it looks at each texture's size and
@@ -30,9 +30,9 @@ public:
 
 private:
     // By path text, which compares much faster than a path.
-    using Stamps = std::unordered_map<std::filesystem::path::string_type, Portability::FileStamp>;
+    using Stamps = std::unordered_map<std::filesystem::path::string_type, FileStamp>;
 
-    static Portability::FileStamp FolderStamp(const std::filesystem::path& folder);
+    static FileStamp FolderStamp(const std::filesystem::path& folder);
     // Takes a listing of the paths, with the stamps of its folders.
     void Keep(JobList listing);
     // Lists the paths again when a folder changed, or now and then in case

@@ -10,3 +10,11 @@ class ConversionError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Thrown by a host out of ProcessEvents to end the conversion there: the
+// level file is not written yet at that point, so an earlier one stays as
+// it was. The command line does so on Ctrl+C.
+class ConversionCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "conversion cancelled"; }
+};

@@ -1,9 +1,9 @@
-#include "file_pattern.h"
+#include "conversion/file_pattern.h"
 
 #include <algorithm>
 #include <type_traits>
 
-#include "portability.h"
+#include "conversion/native_file.h"
 
 namespace fs = std::filesystem;
 
@@ -48,7 +48,7 @@ std::vector<fs::path> ListEntries(const fs::path& directory, Keep keep)
     std::vector<fs::path> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
         std::error_code ignored;  // an entry that vanishes while listed is left out
-        if (!Portability::IsHidden(entry) && keep(entry, ignored)) {
+        if (!IsHidden(entry) && keep(entry, ignored)) {
             names.push_back(entry.path().filename());
         }
     }

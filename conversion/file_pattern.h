@@ -9,6 +9,11 @@
 // "*.dds*" takes a.dds, A.DDS, a.ddsx and a.dds.bak.
 namespace FilePattern {
 
+// What the lists offer: every name whose extension begins with ".dds", and
+// with ".lvl".
+inline constexpr std::string_view kTextures = "*.dds*";
+inline constexpr std::string_view kLevelFiles = "*.lvl*";
+
 bool Matches(std::string_view pattern, const std::filesystem::path& name);
 
 // The names of the regular files in `directory` that match `pattern`, without

@@ -1,4 +1,4 @@
-#include "hex_text.h"
+#include "conversion/hex_text.h"
 
 #include <array>
 #include <cstring>

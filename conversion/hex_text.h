@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -25,6 +26,20 @@ std::uint32_t ReadLittleEndian(std::string_view text, std::size_t position);
 
 // Reads the two digits at `position` as one byte.
 std::uint8_t ReadByte(std::string_view text, std::size_t position);
+
+// The hex text of a four-character tag ("DDS " gives "44445320"), made at
+// compile time so that a tag is written once, as its characters.
+constexpr std::array<char, 8> TagHex(std::string_view tag)
+{
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    std::array<char, 8> hex{};
+    for (std::size_t index = 0; index < 4; ++index) {
+        const auto byte = static_cast<unsigned char>(tag[index]);
+        hex[2 * index] = kDigits[byte >> 4];
+        hex[2 * index + 1] = kDigits[byte & 0xF];
+    }
+    return hex;
+}
 
 }  // namespace HexDigits
 

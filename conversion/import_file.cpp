@@ -1,6 +1,7 @@
-#include "import_file.h"
+#include "conversion/import_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -10,13 +11,13 @@
 #include <system_error>
 #include <vector>
 
-#include "conversion_error.h"
-#include "file_layout.h"
-#include "hex_text.h"
-#include "level_plan.h"
-#include "path_text.h"
-#include "portability.h"
-#include "save_file.h"
+#include "conversion/conversion_error.h"
+#include "conversion/file_layout.h"
+#include "conversion/hex_text.h"
+#include "conversion/level_plan.h"
+#include "conversion/native_file.h"
+#include "conversion/path_text.h"
+#include "conversion/save_file.h"
 
 namespace ImportFile {
 
@@ -33,16 +34,12 @@ constexpr std::string_view kNotSupported = "Not a supported DDS File";
 constexpr std::size_t kBytesPerPiece = 25'000;
 
 // Header fields as character positions in the hex text (byte offset × 2).
-constexpr std::string_view kDdsMagic = "44445320";
+constexpr std::array kDdsMagic = HexDigits::TagHex(FileLayout::kDdsMagic);
 constexpr std::size_t kHeightPosition = 2 * FileLayout::kDdsHeightOffset;
 constexpr std::size_t kWidthPosition = 2 * FileLayout::kDdsWidthOffset;
 constexpr std::size_t kMipCountPosition = 2 * FileLayout::kDdsMipCountOffset;
 constexpr std::size_t kFourCcPosition = 2 * FileLayout::kDdsFourCcOffset;
 constexpr std::size_t kHeaderCharacters = 2 * FileLayout::kDdsHeaderBytes;
-
-constexpr std::string_view kLevelTag = "4C564C5F";           // "LVL_"
-constexpr std::string_view kInfoChunkHeader = "494E464F08000000";  // "INFO", payload 8
-constexpr std::string_view kBodyTag = "424F4459";            // "BODY"
 constexpr std::size_t kRecordHeaderCharacters = 2 * FileLayout::kRecordHeaderBytes;
 
 // The level text is built in the hex text's memory (BuildLevelHex): its first
@@ -63,21 +60,30 @@ float ProgressMaximum(std::size_t length)
     return maximum;
 }
 
-[[noreturn]] void ThrowReadError(const std::filesystem::path& path, const std::error_code& reason)
+// A record header's tag and field as hex text, at their byte offsets.
+void WriteTag(std::string_view tag, std::size_t offset, char* record)
 {
-    throw ConversionError("Cannot read " + Portability::PathText(path) + ": " + reason.message());
+    const std::array hex = HexDigits::TagHex(tag);
+    std::copy(hex.begin(), hex.end(), record + 2 * offset);
+}
+
+void WriteField(std::uint32_t value, std::size_t offset, char* record)
+{
+    HexDigits::WriteLittleEndian(value, record + 2 * offset);
 }
 
 // The 64 characters that open a level's record, ahead of its data.
 void WriteRecordHeader(const LevelPlan::LevelSize& level, std::uint32_t index, char* record)
 {
-    char* field = std::copy(kLevelTag.begin(), kLevelTag.end(), record);
-    field = HexDigits::WriteLittleEndian(level.stored + FileLayout::kLevelLengthOverhead, field);
-    field = std::copy(kInfoChunkHeader.begin(), kInfoChunkHeader.end(), field);
-    field = HexDigits::WriteLittleEndian(index, field);
-    field = HexDigits::WriteLittleEndian(level.field, field);
-    field = std::copy(kBodyTag.begin(), kBodyTag.end(), field);
-    HexDigits::WriteLittleEndian(level.field, field);
+    using namespace FileLayout;
+    WriteTag(kLevelTag, kLevelTagOffset, record);
+    WriteField(level.stored + kLevelLengthOverhead, kLevelLengthOffset, record);
+    WriteTag(kInfoTag, kInfoTagOffset, record);
+    WriteField(kInfoPayloadBytes, kInfoLengthOffset, record);
+    WriteField(index, kLevelIndexOffset, record);
+    WriteField(level.field, kInfoSizeOffset, record);
+    WriteTag(kBodyTag, kBodyTagOffset, record);
+    WriteField(level.field, kBodySizeOffset, record);
 }
 
 // The level file as hex text, built in the memory the hex text had: level 0's
@@ -134,7 +140,7 @@ void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& hos
     EncodeHex(host, state);
 
     const std::string_view hexText(state.hexText.data(), state.hexText.size());
-    if (!hexText.starts_with(kDdsMagic) || hexText.size() < kHeaderCharacters) {
+    if (!hexText.starts_with(std::string_view(kDdsMagic.data(), kDdsMagic.size())) || hexText.size() < kHeaderCharacters) {
         host.ShowMessage(std::string(kNotSupported));
         return;
     }
@@ -158,34 +164,18 @@ void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& hos
 void LoadSource(const std::filesystem::path& path, ConversionState& state)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        ThrowReadError(path, std::make_error_code(std::errc::is_a_directory));
-    }
-    error.clear();
-    Portability::NativeFile file = Portability::NativeFile::OpenToRead(path, error);
-    const std::uint64_t length = error ? 0 : file.Size(error);
+    ReadWholeFile(path, state.sourceBytes, error);
     if (error) {
-        ThrowReadError(path, error);
+        throw ConversionError("Cannot read " + PathText(path) + ": " + error.message());
     }
-    if (length > std::numeric_limits<std::size_t>::max() / 2) {
-        throw std::bad_alloc();  // its hex text could not even be measured
-    }
-
-    // Let go of the previous texture before sizing for this one (assigning {}
-    // would keep its capacity).
-    state.sourceBytes = LargeBuffer<std::uint8_t>();
-    state.sourceBytes.resize(static_cast<std::size_t>(length));
-    const std::size_t read = file.Read(state.sourceBytes.data(), state.sourceBytes.size(), error);
-    if (error) {
-        ThrowReadError(path, error);
-    }
-    // A file that shrank since it was measured holds only what could be read.
-    state.sourceBytes.resize(read);
 }
 
 void EncodeHex(ConversionHost& host, ConversionState& state)
 {
     const std::size_t length = state.sourceBytes.size();
+    if (length > (std::numeric_limits<std::size_t>::max() - kLevelHeaderRoom) / 2) {
+        throw std::bad_alloc();  // its hex text could not even be measured
+    }
     // Released first, so that the old text and the new one are never held together.
     state.hexText = LargeBuffer<char>();
     state.hexText.reserve(2 * length + kLevelHeaderRoom);
@@ -218,7 +208,7 @@ void ImportTexture(const std::filesystem::path& path, ConversionHost& host, Conv
         LoadSource(path, state);
         ConvertLoadedTexture(path, host, state);
     } catch (const std::bad_alloc&) {
-        throw ConversionError("Not enough memory to convert " + Portability::PathText(path));
+        throw ConversionError("Not enough memory to convert " + PathText(path));
     }
 }
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "conversion_host.h"
-#include "large_buffer.h"
+#include "conversion/conversion_host.h"
+#include "conversion/large_buffer.h"
 
 // Turns a DDS texture into a level file. A conversion works on hex text: the
 // source is encoded, its header read from fixed character positions, and the

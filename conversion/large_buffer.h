@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "portability.h"
+#include "conversion/large_memory.h"
 
-// Hands out the memory of texture-sized arrays from Portability::AllocateLarge
+// Hands out the memory of texture-sized arrays from LargeMemory::Allocate
 // (huge pages where the system grants them), and constructs elements without
 // a value: resizing a LargeBuffer leaves new elements unset instead of
 // zero-filling memory that is overwritten straight after.
@@ -21,8 +21,8 @@ struct LargeBufferAllocator {
     {
     }
 
-    T* allocate(std::size_t count) { return static_cast<T*>(Portability::AllocateLarge(count * sizeof(T))); }
-    void deallocate(T* block, std::size_t count) noexcept { Portability::ReleaseLarge(block, count * sizeof(T)); }
+    T* allocate(std::size_t count) { return static_cast<T*>(LargeMemory::Allocate(count * sizeof(T))); }
+    void deallocate(T* block, std::size_t count) noexcept { LargeMemory::Release(block, count * sizeof(T)); }
 
     template <typename U>
     void construct(U* element) noexcept

@@ -1,27 +1,36 @@
-#include "level_plan.h"
+#include "conversion/level_plan.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
-#include "file_layout.h"
-#include "hex_text.h"
+#include "conversion/file_layout.h"
+#include "conversion/hex_text.h"
+
 
 namespace LevelPlan {
 
 namespace {
 
 constexpr std::uint64_t kLargestSize = std::numeric_limits<std::int32_t>::max();
+constexpr std::array kDxt1 = HexDigits::TagHex(FileLayout::kDxt1FourCc);
+constexpr std::array kDxt3 = HexDigits::TagHex(FileLayout::kDxt3FourCc);
+
+bool IsFourCc(std::string_view fourCcHex, const std::array<char, 8>& hex)
+{
+    return fourCcHex == std::string_view(hex.data(), hex.size());
+}
 
 }  // namespace
 
 SizeRule ChooseSizeRule(std::string_view fourCcHex, std::uint32_t width, std::uint32_t height)
 {
     const std::uint64_t pixels = std::uint64_t{width} * height;  // cannot wrap: both below 2^32
-    if (fourCcHex == kDxt1) {
+    if (IsFourCc(fourCcHex, kDxt1)) {
         return {DivideRoundHalfEven(pixels, 2), 8,
                 "DXT1: width x height / 2 bytes, each later level a quarter of the one before, at least 8"};
     }
-    if (fourCcHex == kDxt3) {
+    if (IsFourCc(fourCcHex, kDxt3)) {
         // One 16-byte block for every 16 pixels.
         return {pixels, 16,
                 "DXT3: width x height bytes, each later level a quarter of the one before, at least 16"};

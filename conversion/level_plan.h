@@ -10,9 +10,6 @@
 // The pixel format is compared as the hex text of its FourCC.
 namespace LevelPlan {
 
-inline constexpr std::string_view kDxt1 = "44585431";
-inline constexpr std::string_view kDxt3 = "44585433";
-
 // One level record: the size written in its INFO and BODY chunks, and the
 // number of data bytes it stores (4 where that size is below 8).
 struct LevelSize {

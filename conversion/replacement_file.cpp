@@ -1,11 +1,9 @@
-#include "replacement_file.h"
+#include "conversion/replacement_file.h"
 
 #include <algorithm>
 #include <chrono>
 #include <string>
-#include <system_error>
 
-#include "conversion_error.h"
 
 namespace {
 
@@ -14,11 +12,10 @@ std::optional<std::uint64_t> simulatedFreeSpace;
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(std::filesystem::path target)
+ReplacementFile::ReplacementFile(std::filesystem::path target, std::error_code& error)
     : target_(std::move(target)), freeSpace_(simulatedFreeSpace)
 {
     const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::error_code error;
     for (unsigned attempt = 0; attempt < 100 && !file_.IsOpen(); ++attempt) {
         // Hidden, beside the target so that the final rename stays on one file
         // system, and short: a target whose name is near the system's limit
@@ -26,13 +23,10 @@ ReplacementFile::ReplacementFile(std::filesystem::path target)
         const std::string name = ".torvane-" + std::to_string((seed + attempt) % 1'000'000) + ".tmp";
         temporaryPath_ = target_.parent_path() / name;
         error.clear();
-        file_ = Portability::NativeFile::CreateNew(temporaryPath_, error);
+        file_ = NativeFile::CreateNew(temporaryPath_, error);
         if (error && error != std::errc::file_exists) {
             break;
         }
-    }
-    if (!file_.IsOpen()) {
-        ThrowWriteError(error);
     }
 }
 
@@ -45,9 +39,11 @@ ReplacementFile::~ReplacementFile()
     }
 }
 
-void ReplacementFile::Write(const void* bytes, std::size_t count)
+void ReplacementFile::Write(const void* bytes, std::size_t count, std::error_code& error)
 {
-    std::error_code error;
+    if (error) {
+        return;
+    }
     // A simulated disk takes what fits and then fails, as a real one does.
     const std::size_t fitting = freeSpace_ ? static_cast<std::size_t>(std::min<std::uint64_t>(count, *freeSpace_)) : count;
     file_.Write(bytes, fitting, error);
@@ -57,9 +53,6 @@ void ReplacementFile::Write(const void* bytes, std::size_t count)
     if (!error && fitting < count) {
         error = std::make_error_code(std::errc::no_space_on_device);
     }
-    if (error) {
-        ThrowWriteError(error);
-    }
 }
 
 void ReplacementFile::SimulateFreeSpace(std::optional<std::uint64_t> bytes)
@@ -67,20 +60,14 @@ void ReplacementFile::SimulateFreeSpace(std::optional<std::uint64_t> bytes)
     simulatedFreeSpace = bytes;
 }
 
-void ReplacementFile::Commit()
+void ReplacementFile::Commit(std::error_code& error)
 {
-    std::error_code error;
+    if (error) {
+        return;
+    }
     file_.Close(error);
     if (!error) {
-        Portability::RenameOver(temporaryPath_, target_, error);
+        RenameOver(temporaryPath_, target_, error);
     }
-    if (error) {
-        ThrowWriteError(error);
-    }
-    committed_ = true;
-}
-
-void ReplacementFile::ThrowWriteError(const std::error_code& reason) const
-{
-    throw ConversionError("Cannot write " + Portability::PathText(target_) + ": " + reason.message());
+    committed_ = !error;
 }

@@ -1,33 +1,36 @@
-#include "save_file.h"
+#include "conversion/save_file.h"
 
 #include <algorithm>
 #include <array>
 
-#include "hex_text.h"
-#include "path_text.h"
-#include "portability.h"
-#include "replacement_file.h"
+#include "conversion/conversion_error.h"
+#include "conversion/hex_text.h"
+#include "conversion/path_text.h"
+#include "conversion/replacement_file.h"
 
 namespace SaveFile {
 
 void WriteLevelFile(std::string_view levelHex, const std::filesystem::path& baseName, ConversionHost& host)
 {
-    std::filesystem::path fileName = baseName;
-    fileName += ".lvl";
-    ReplacementFile output(JoinPath(host.OutputDirectory(), fileName));
+    const std::filesystem::path levelFile = LevelFilePath(host.OutputDirectory(), baseName);
+    std::error_code error;
+    ReplacementFile output(levelFile, error);
 
     // Decoded a buffer at a time: the level data is never held twice as bytes.
     std::array<std::uint8_t, 1 << 16> buffer;
     const std::size_t byteCount = levelHex.size() / 2;
-    for (std::size_t done = 0; done < byteCount;) {
+    for (std::size_t done = 0; done < byteCount && !error;) {
         const std::size_t count = std::min(buffer.size(), byteCount - done);
         HexDigits::DecodeBytes(levelHex.data() + 2 * done, count, buffer.data());
-        output.Write(buffer.data(), count);
+        output.Write(buffer.data(), count, error);
         done += count;
     }
-    output.Commit();
+    output.Commit(error);
+    if (error) {
+        throw ConversionError("Cannot write " + PathText(levelFile) + ": " + error.message());
+    }
 
-    host.SetStatusText(Portability::PathText(fileName) + " created.");
+    host.SetStatusText(PathText(levelFile.filename()) + " created.");
 }
 
 }  // namespace SaveFile

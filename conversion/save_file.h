@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "conversion_host.h"
+#include "conversion/conversion_host.h"
 
 namespace SaveFile {
 

@@ -1,9 +1,9 @@
-#include "preference_file.h"
+#include "preferences/preference_file.h"
 
-#include "conversion_error.h"
-#include "path_text.h"
-#include "portability.h"
-#include "replacement_file.h"
+#include "conversion/native_file.h"
+#include "conversion/path_text.h"
+#include "conversion/replacement_file.h"
+#include "preferences/preference_line.h"
 
 namespace fs = std::filesystem;
 
@@ -40,26 +40,22 @@ std::string ReadFirstField(std::string_view contents)
 std::optional<fs::path> ReadDirectory(const fs::path& file)
 {
     std::error_code error;
-    Portability::NativeFile input = Portability::NativeFile::OpenToRead(file, error);
-    std::string contents(kLongestFirstLine, '\0');
-    contents.resize(error ? 0 : input.Read(contents.data(), contents.size(), error));
+    std::string contents;
+    ReadWholeFile(file, contents, error, kLongestFirstLine);
     if (error || contents.empty()) {
         return std::nullopt;  // missing, unreadable (a directory of that name, say) or empty
     }
-    return Portability::PathFromPreferenceLine(ReadFirstField(contents));
+    return PreferenceLine::ToPath(ReadFirstField(contents));
 }
 
 bool WriteDirectory(const fs::path& file, const fs::path& directory)
 {
-    const std::string line = Portability::PreferenceLineFromPath(directory) + "\r\n";
-    try {
-        ReplacementFile output(file);
-        output.Write(line.data(), line.size());
-        output.Commit();
-        return true;
-    } catch (const ConversionError&) {
-        return false;
-    }
+    const std::string line = PreferenceLine::FromPath(directory) + "\r\n";
+    std::error_code error;
+    ReplacementFile output(file, error);
+    output.Write(line.data(), line.size(), error);
+    output.Commit(error);
+    return !error;
 }
 
 std::optional<fs::path> ReadRemembered(const Places& places)

@@ -1,4 +1,4 @@
-#include "about_form.h"
+#include "ui/about_form.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "courier_new.h"
-#include "program_icon.h"
+#include "ui/courier_new.h"
+#include "ui/program_icon.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "directory_list.h"
+#include "ui/directory_list.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -9,8 +9,8 @@
 
 #include <system_error>
 
-#include "file_pattern.h"
-#include "path_names.h"
+#include "conversion/file_pattern.h"
+#include "ui/path_names.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ DirectoryList::DirectoryList(QWidget* parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { Open(item); });
 }
 
-bool DirectoryList::SetPath(const std::filesystem::path& path, QString* failure)
+bool DirectoryList::SetPath(const std::filesystem::path& path)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -56,9 +56,7 @@ bool DirectoryList::SetPath(const std::filesystem::path& path, QString* failure)
         }
     }
     if (error) {
-        if (failure != nullptr) {
-            *failure = DirectoryFailureText(target.empty() ? path : target, error);
-        }
+        failure_ = DirectoryFailureText(target.empty() ? path : target, error);
         return false;
     }
 
@@ -73,16 +71,16 @@ bool DirectoryList::SetPath(const std::filesystem::path& path, QString* failure)
     return true;
 }
 
-bool DirectoryList::Refresh()
+void DirectoryList::Refresh()
 {
     std::vector<std::filesystem::path> subdirectories;
     try {
         subdirectories = FilePattern::ListSubdirectories(path_);
     } catch (const std::filesystem::filesystem_error&) {
-        return false;
+        return;
     }
     if (subdirectories == subdirectories_) {
-        return true;
+        return;
     }
     const std::filesystem::path underCursor =
         currentItem() != nullptr ? entryPaths_[currentItem()->data(0, kEntryRole).toUInt()] : path_;
@@ -96,7 +94,6 @@ bool DirectoryList::Refresh()
         }
     }
     verticalScrollBar()->setValue(scrolled);
-    return true;
 }
 
 void DirectoryList::Show(const std::filesystem::path& target, std::vector<std::filesystem::path> subdirectories)
@@ -135,11 +132,10 @@ void DirectoryList::drawBranches(QPainter*, const QRect&, const QModelIndex&) co
 
 void DirectoryList::Open(QTreeWidgetItem* item)
 {
-    QString failure;
     // Copied: moving there replaces the entries.
     const std::filesystem::path path = entryPaths_[item->data(0, kEntryRole).toUInt()];
-    if (!SetPath(path, &failure)) {
-        emit OpenFailed(failure);
+    if (!SetPath(path)) {
+        emit OpenFailed(failure_);
     }
 }
 

@@ -21,15 +21,16 @@ public:
 
     // Moves to the directory that `path` names (a relative path is taken from
     // the working directory). When it names nothing that can be listed, the
-    // list stays as it was, `failure` receives a text naming the path and the
-    // reason, and the result is false.
-    bool SetPath(const std::filesystem::path& path, QString* failure = nullptr);
+    // list stays as it was, the result is false and FailureText() names the
+    // path and the reason.
+    bool SetPath(const std::filesystem::path& path);
+    const QString& FailureText() const { return failure_; }
 
     // Lists the current directory's subdirectories again, keeping the entry
     // under the cursor (while it is still there) and the scroll position; the
-    // path stays. False when the directory cannot be listed any more; the
-    // list then stays as it was.
-    bool Refresh();
+    // path stays. A directory that cannot be listed any more leaves the list
+    // as it was.
+    void Refresh();
 
 signals:
     // The current directory is another one now.
@@ -51,4 +52,5 @@ private:
     std::vector<std::filesystem::path> subdirectories_;
     // The native path of each entry, by the index its item carries.
     std::vector<std::filesystem::path> entryPaths_;
+    QString failure_;
 };

@@ -1,4 +1,4 @@
-#include "drive_list.h"
+#include "ui/drive_list.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "path_names.h"
+#include "ui/path_names.h"
 
 namespace {
 

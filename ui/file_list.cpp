@@ -1,4 +1,4 @@
-#include "file_list.h"
+#include "ui/file_list.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "file_pattern.h"
-#include "path_names.h"
+#include "conversion/file_pattern.h"
+#include "ui/path_names.h"
 
 FileList::FileList(const QString& pattern, QWidget* parent) : QListWidget(parent), pattern_(pattern)
 {
@@ -19,15 +19,13 @@ FileList::FileList(const QString& pattern, QWidget* parent) : QListWidget(parent
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileList::OnSelectionChanged);
 }
 
-bool FileList::SetDirectory(const std::filesystem::path& directory, QString* failure)
+bool FileList::SetDirectory(const std::filesystem::path& directory)
 {
     std::vector<std::filesystem::path> names;
     try {
         names = FilePattern::ListMatchingFiles(directory, pattern_.toStdString());
     } catch (const std::filesystem::filesystem_error& error) {
-        if (failure != nullptr) {
-            *failure = DirectoryFailureText(directory, error.code());
-        }
+        failure_ = DirectoryFailureText(directory, error.code());
         return false;
     }
     Show(std::move(names));
@@ -35,16 +33,16 @@ bool FileList::SetDirectory(const std::filesystem::path& directory, QString* fai
     return true;
 }
 
-bool FileList::Refresh()
+void FileList::Refresh()
 {
     std::vector<std::filesystem::path> names;
     try {
         names = FilePattern::ListMatchingFiles(directory_, pattern_.toStdString());
     } catch (const std::filesystem::filesystem_error&) {
-        return false;
+        return;
     }
     if (names == names_) {
-        return true;
+        return;
     }
     const auto nameAt = [this](int row) { return row >= 0 ? names_[static_cast<std::size_t>(row)] : std::filesystem::path(); };
     const std::filesystem::path selected = nameAt(SelectedIndex());
@@ -67,7 +65,6 @@ bool FileList::Refresh()
     }
     verticalScrollBar()->setValue(scrolled);
     viewport()->update();
-    return true;
 }
 
 void FileList::Show(std::vector<std::filesystem::path> names)

@@ -18,15 +18,15 @@ public:
     const std::filesystem::path& Directory() const { return directory_; }
 
     // Lists `directory`. When it cannot be listed the list stays as it was,
-    // `failure` receives a text naming the path and the reason, and the
-    // result is false.
-    bool SetDirectory(const std::filesystem::path& directory, QString* failure = nullptr);
+    // the result is false and FailureText() names the path and the reason.
+    bool SetDirectory(const std::filesystem::path& directory);
+    const QString& FailureText() const { return failure_; }
 
     // Lists the directory again, keeping the selected and current entries
     // (by name, while they are still there) and the scroll position. Choosing
-    // nothing, it converts nothing. False when the directory cannot be listed
-    // any more; the list then stays as it was.
-    bool Refresh();
+    // nothing, it converts nothing. A directory that cannot be listed any
+    // more leaves the list as it was.
+    void Refresh();
 
     // The row of the selected entry, or -1 when nothing is selected.
     int SelectedIndex() const;
@@ -49,5 +49,6 @@ private:
     QString pattern_;
     std::filesystem::path directory_;
     std::vector<std::filesystem::path> names_;
+    QString failure_;
     bool selectionChangedByPress_ = false;
 };

@@ -1,10 +1,10 @@
-#include "folder_watch.h"
+#include "ui/folder_watch.h"
 
 #include <QStringList>
 
 #include <utility>
 
-#include "path_names.h"
+#include "ui/path_names.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <QApplication>
 
-#include "application_id.h"
-#include "main_form.h"
-#include "preference_places.h"
-#include "program_icon.h"
+#include "ui/application_id.h"
+#include "ui/main_form.h"
+#include "ui/preference_places.h"
+#include "ui/program_icon.h"
 
 int main(int argc, char* argv[])
 {

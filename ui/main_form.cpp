@@ -1,4 +1,4 @@
-#include "main_form.h"
+#include "ui/main_form.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -18,16 +18,17 @@
 #include <initializer_list>
 #include <limits>
 
-#include "about_form.h"
-#include "courier_new.h"
-#include "directory_list.h"
-#include "drive_list.h"
-#include "file_list.h"
-#include "folder_watch.h"
-#include "import_file.h"
-#include "path_names.h"
-#include "path_text.h"
-#include "preference_file.h"
+#include "conversion/file_pattern.h"
+#include "conversion/import_file.h"
+#include "conversion/path_text.h"
+#include "preferences/preference_file.h"
+#include "ui/about_form.h"
+#include "ui/courier_new.h"
+#include "ui/directory_list.h"
+#include "ui/drive_list.h"
+#include "ui/file_list.h"
+#include "ui/folder_watch.h"
+#include "ui/path_names.h"
 
 namespace {
 
@@ -47,6 +48,11 @@ std::filesystem::path ResolveStoredDirectory(const std::filesystem::path& stored
         return error ? stored : working;
     }
     return stored;
+}
+
+QString PatternText(std::string_view pattern)
+{
+    return QString::fromUtf8(pattern.data(), static_cast<qsizetype>(pattern.size()));
 }
 
 QString FailureText(const std::exception& failure)
@@ -101,14 +107,14 @@ void MainForm::CreateControls()
     std::error_code noWorkingDirectory;
     Dir1->SetPath(std::filesystem::current_path(noWorkingDirectory));
 
-    File1 = new FileList(QStringLiteral("*.lvl*"), client);
+    File1 = new FileList(PatternText(FilePattern::kLevelFiles), client);
     File1->setGeometry(8, 248, 193, 201);
 
     Dir2 = new DirectoryList(client);
     Dir2->setGeometry(536, 48, 193, 182);
     Dir2->setFont(directoryFont);
 
-    File2 = new FileList(QStringLiteral("*.dds*"), client);
+    File2 = new FileList(PatternText(FilePattern::kTextures), client);
     File2->setGeometry(536, 248, 193, 201);
 
     Text1 = new QPlainTextEdit(client);
@@ -224,25 +230,22 @@ void MainForm::SetMessagePresenter(MessagePresenter presenter)
 
 void MainForm::FollowDrive()
 {
-    QString failure;
-    if (!Dir2->SetPath(NativePath(Drive1->Drive()), &failure)) {
-        ReportFailure(failure);
+    if (!Dir2->SetPath(NativePath(Drive1->Drive()))) {
+        ReportFailure(Dir2->FailureText());
     }
 }
 
 void MainForm::FollowDir1()
 {
-    QString failure;
-    if (!File1->SetDirectory(Dir1->Path(), &failure)) {
-        ReportFailure(failure);
+    if (!File1->SetDirectory(Dir1->Path())) {
+        ReportFailure(File1->FailureText());
     }
 }
 
 void MainForm::FollowDir2()
 {
-    QString failure;
-    if (!File2->SetDirectory(Dir2->Path(), &failure)) {
-        ReportFailure(failure);
+    if (!File2->SetDirectory(Dir2->Path())) {
+        ReportFailure(File2->FailureText());
     }
 }
 

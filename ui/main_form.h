@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "conversion_host.h"
-#include "preference_file.h"
+#include "conversion/conversion_host.h"
+#include "preferences/preference_file.h"
 
 class AboutForm;
 class DirectoryList;

@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "portability.h"
+#include "conversion/path_text.h"
 
 // The window shows paths as text but hands the conversion and the preference
 // file the native path it listed, so that any name the system can hold (bytes
@@ -14,12 +14,12 @@
 // survives the trip. None of these throws.
 inline QString DisplayText(const std::filesystem::path& path)
 {
-    return QString::fromStdU16String(Portability::PathUtf16(path));
+    return QString::fromStdU16String(PathUtf16(path));
 }
 
 inline std::filesystem::path NativePath(const QString& text)
 {
-    return Portability::PathFromUtf16(text.toStdU16String());
+    return PathFromUtf16(text.toStdU16String());
 }
 
 // The conversion's messages are UTF-8.

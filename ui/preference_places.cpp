@@ -1,12 +1,13 @@
-#include "preference_places.h"
+#include "ui/preference_places.h"
 
 #include <QStandardPaths>
 
 #include <string>
 #include <system_error>
 
-#include "application_id.h"
-#include "path_names.h"
+#include "ui/application_id.h"
+#include "ui/executable_directory.h"
+#include "ui/path_names.h"
 
 PreferenceFile::Places PreferencePlacesFor(const std::filesystem::path& executableDirectory,
                                            const std::filesystem::path& userConfigDirectory)
@@ -21,6 +22,6 @@ PreferenceFile::Places PreferencePlacesFor(const std::filesystem::path& executab
 PreferenceFile::Places StandardPreferencePlaces()
 {
     const QString userConfig = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    return PreferencePlacesFor(Portability::ExecutableDirectory(),
+    return PreferencePlacesFor(ExecutableDirectory(),
                                userConfig.isEmpty() ? std::filesystem::path() : NativePath(userConfig));
 }

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "preference_file.h"
+#include "preferences/preference_file.h"
 
 // Where the window keeps its preference file. A copy installed with its
 // desktop entry (share/applications beside its bin folder) is shared by every

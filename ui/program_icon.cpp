@@ -1,4 +1,4 @@
-#include "program_icon.h"
+#include "ui/program_icon.h"
 
 QIcon ProgramIcon()
 {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "child_program.h"
-#include "dds_builder.h"
-#include "temp_dir.h"
+#include "support/child_program.h"
+#include "support/dds_builder.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // converting them never throws, and lists show only what the user may pick.
 #include <gtest/gtest.h>
 
-#include "file_pattern.h"
-#include "path_text.h"
-#include "temp_dir.h"
-#include "utf_text.h"
+#include "conversion/file_pattern.h"
+#include "conversion/path_text.h"
+#include "conversion/utf_text.h"
+#include "support/temp_dir.h"
 #ifdef _WIN32
 #include <windows.h>  // last: its min and max macros would break the headers above
 #endif

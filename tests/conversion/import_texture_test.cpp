@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "dds_builder.h"
-#include "import_file.h"
-#include "level_file_reader.h"
-#include "recording_host.h"
-#include "temp_dir.h"
+#include "conversion/import_file.h"
+#include "support/dds_builder.h"
+#include "support/expected_level_file.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
 
 using Bytes = std::vector<std::uint8_t>;
 using Sizes = std::vector<std::uint32_t>;

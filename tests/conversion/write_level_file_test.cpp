@@ -6,11 +6,11 @@
 #include <sys/resource.h>
 #endif
 
-#include "level_file_reader.h"
-#include "recording_host.h"
-#include "replacement_file.h"
-#include "save_file.h"
-#include "temp_dir.h"
+#include "conversion/replacement_file.h"
+#include "conversion/save_file.h"
+#include "support/expected_level_file.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
 
 // Lower-case digits read like upper-case ones and any other character as 0, in
 // the 16-byte blocks as in the tail.

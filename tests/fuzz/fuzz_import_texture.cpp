@@ -5,29 +5,30 @@
 
 #include <cmath>
 
-#include "import_file.h"
-#include "level_file_reader.h"
-#include "recording_host.h"
+#include "conversion/import_file.h"
 #include "require.h"
-#include "temp_dir.h"
+#include "support/expected_level_file.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
 
 // Each level's size, or nothing when the texture must be refused. Exact in
 // double precision: a size that can be accepted is far below 2^53, and the
 // default rounding mode rounds to nearest with ties to even.
 static std::optional<std::vector<std::uint32_t>> LevelSizes(const std::vector<std::uint8_t>& texture)
 {
-    if (texture.size() < 128 || !TagAt(texture, 0, "DDS ")) {
+    using namespace FileLayout;
+    if (texture.size() < kDdsHeaderBytes || !TagAt(texture, 0, kDdsMagic)) {
         return std::nullopt;
     }
-    const std::string fourCc(texture.begin() + 84, texture.begin() + 88);
+    const std::string fourCc(texture.begin() + kDdsFourCcOffset, texture.begin() + kDdsFourCcOffset + 4);
     const double bytesPerPixel = fourCc == "DXT1" ? 0.5 : fourCc == "DXT3" ? 1 : 2;
     const double floor = fourCc == "DXT1" ? 8 : fourCc == "DXT3" ? 16 : 0;
-    double size = std::nearbyint(bytesPerPixel * LittleEndianAt(texture, 12) * LittleEndianAt(texture, 16));
-    if (size > 2'147'483'647 || (texture[28] > 0 && size + 24 > 2'147'483'647)) {
+    double size = std::nearbyint(bytesPerPixel * LittleEndianAt(texture, kDdsHeightOffset) * LittleEndianAt(texture, kDdsWidthOffset));
+    if (size > 2'147'483'647 || (texture[kDdsMipCountOffset] > 0 && size + 24 > 2'147'483'647)) {
         return std::nullopt;
     }
     std::vector<std::uint32_t> sizes;
-    for (int level = 0; level < texture[28]; ++level) {
+    for (int level = 0; level < texture[kDdsMipCountOffset]; ++level) {
         sizes.push_back(static_cast<std::uint32_t>(size));
         size = std::max(std::nearbyint((size < 8 ? 4 : size) / 4), floor);
     }
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A refused file keeps the earlier level file and is encoded whole.
     const auto sizes = LevelSizes(texture);
-    const std::span<const std::uint8_t> pixels = sizes ? std::span(texture).subspan(128) : std::span(texture);
+    const std::span<const std::uint8_t> pixels = sizes ? std::span(texture).subspan(FileLayout::kDdsHeaderBytes) : std::span(texture);
     const std::vector<std::uint8_t> levelFile = sizes ? ExpectedLevelFile(pixels, *sizes) : earlier;
     const std::size_t taken = sizes ? levelFile.size() - 32 * sizes->size() : 0;
     const char* report = sizes ? "status texture.lvl created." : "message Not a supported DDS File";

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "preference_file.h"
+#include "preferences/preference_file.h"
 #include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "import_file.h"
-#include "recording_host.h"
+#include "conversion/import_file.h"
+#include "support/recording_host.h"
 
 // Past 2^24 bytes most lengths have no float of their own, and the host's
 // maximum is a float: one rounded down would leave the bar short of its last

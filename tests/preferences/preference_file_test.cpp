@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "preference_file.h"
-#include "temp_dir.h"
+#include "preferences/preference_file.h"
+#include "support/temp_dir.h"
 #ifdef _WIN32
 #include <windows.h>  // last: its min and max macros would break the headers above
 #endif

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/file_layout.h"
+
 // Builds DDS files for tests and benchmarks: the fields the converter reads
 // are set as asked, everything else in the 128-byte header is zero.
 struct DdsImage {
@@ -24,13 +26,15 @@ inline void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t offset
 
 inline std::vector<std::uint8_t> BuildDds(const DdsImage& image)
 {
-    std::vector<std::uint8_t> bytes(128 + image.pixelData.size(), 0);
-    std::copy_n("DDS ", 4, bytes.begin());
-    PutLittleEndian(bytes, 12, image.height);
-    PutLittleEndian(bytes, 16, image.width);
-    PutLittleEndian(bytes, 28, image.mipCount);
-    std::copy_n(image.fourCc.begin(), std::min<std::size_t>(image.fourCc.size(), 4), bytes.begin() + 84);
-    std::copy(image.pixelData.begin(), image.pixelData.end(), bytes.begin() + 128);
+    using namespace FileLayout;
+    std::vector<std::uint8_t> bytes(kDdsHeaderBytes + image.pixelData.size(), 0);
+    std::copy(kDdsMagic.begin(), kDdsMagic.end(), bytes.begin());
+    PutLittleEndian(bytes, kDdsHeightOffset, image.height);
+    PutLittleEndian(bytes, kDdsWidthOffset, image.width);
+    PutLittleEndian(bytes, kDdsMipCountOffset, image.mipCount);
+    std::copy_n(image.fourCc.begin(), std::min<std::size_t>(image.fourCc.size(), 4),
+                bytes.begin() + kDdsFourCcOffset);
+    std::copy(image.pixelData.begin(), image.pixelData.end(), bytes.begin() + kDdsHeaderBytes);
     return bytes;
 }
 

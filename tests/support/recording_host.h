@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion_error.h"
-#include "conversion_host.h"
+#include "conversion/conversion_error.h"
+#include "conversion/conversion_host.h"
 
 // A host that records its calls for tests to inspect.
 class RecordingHost : public ConversionHost {

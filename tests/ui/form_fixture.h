@@ -9,12 +9,12 @@
 
 #include <memory>
 
-#include "dds_builder.h"
-#include "directory_list.h"
-#include "drive_list.h"
-#include "file_list.h"
-#include "main_form.h"
-#include "temp_dir.h"
+#include "support/dds_builder.h"
+#include "support/temp_dir.h"
+#include "ui/directory_list.h"
+#include "ui/drive_list.h"
+#include "ui/file_list.h"
+#include "ui/main_form.h"
 
 inline QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 inline std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }

@@ -7,9 +7,9 @@
 #include <QScrollBar>
 #include <QStorageInfo>
 
-#include "about_form.h"
-#include "folder_watch.h"
 #include "form_fixture.h"
+#include "ui/about_form.h"
+#include "ui/folder_watch.h"
 
 TEST_F(FormTest, Drive1OffersRealVolumesAndEachListMovesOnlyTheListsThatFollowIt)
 {

@@ -1,6 +1,6 @@
 // Start-up and close: the remembered texture directory.
 #include "form_fixture.h"
-#include "preference_places.h"
+#include "ui/preference_places.h"
 
 TEST_F(FormTest, TheFileChoosesDir2WhatIsRefusedIsResetToCAndTheCloseStoresDir2)
 {

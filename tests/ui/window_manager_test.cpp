@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "about_form.h"
-#include "main_form.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
+#include "ui/about_form.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -1,0 +1,12 @@
+#include "cli/console.h"
+
+#include <unistd.h>
+
+void UseUtf8Console()
+{
+}
+
+bool StderrIsTerminal()
+{
+    return isatty(STDERR_FILENO) != 0;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <system_error>
+
+// Files as the system keeps them: opened on the system's own descriptor, with
+// 64-bit sizes, reads and writes of any length, and the system's reason for
+// every failure as an error code. Nothing here throws.
+class NativeFile {
+public:
+    NativeFile() = default;
+    ~NativeFile();
+    NativeFile(NativeFile&& other) noexcept;
+    NativeFile& operator=(NativeFile&& other) noexcept;
+    NativeFile(const NativeFile&) = delete;
+    NativeFile& operator=(const NativeFile&) = delete;
+
+    static NativeFile OpenToRead(const std::filesystem::path& path, std::error_code& error);
+    // Fails with std::errc::file_exists rather than reuse an existing file.
+    static NativeFile CreateNew(const std::filesystem::path& path, std::error_code& error);
+
+    bool IsOpen() const { return descriptor_ >= 0; }
+    std::uint64_t Size(std::error_code& error) const;
+    // Moves the position that the next read starts from.
+    void Seek(std::uint64_t offset, std::error_code& error);
+    // Reads until `count` bytes or the end of the file; returns how many.
+    std::size_t Read(void* bytes, std::size_t count, std::error_code& error);
+    // Writes all `count` bytes or fails.
+    void Write(const void* bytes, std::size_t count, std::error_code& error);
+    void Close(std::error_code& error);
+
+private:
+    explicit NativeFile(int descriptor) : descriptor_(descriptor) {}
+
+    // One call of the system's own, moving at most `count` bytes; negative
+    // on failure, with errno set.
+    static long long ReadSome(int descriptor, void* bytes, std::size_t count);
+    static long long WriteSome(int descriptor, const void* bytes, std::size_t count);
+    static int CloseDescriptor(int descriptor);
+
+    int descriptor_ = -1;
+};
+
+// Renames `from` over `to`, replacing a file of that name in one step.
+void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);
+
+// Whether the system hides this entry from listings: a dot name on Linux,
+// the hidden attribute on Windows.
+bool IsHidden(const std::filesystem::directory_entry& entry);
+
+// Reads the file at `path` whole into `bytes` (a resizable container of
+// bytes), or its first `limit` bytes; what `bytes` held before is let go
+// first. A directory fails as one on every system. Throws std::bad_alloc
+// when the file cannot be held.
+template <typename Bytes>
+void ReadWholeFile(const std::filesystem::path& path, Bytes& bytes, std::error_code& error,
+                   std::uint64_t limit = std::numeric_limits<std::uint64_t>::max())
+{
+    bytes = Bytes();  // assigning {} would keep the capacity
+    if (std::filesystem::is_directory(path, error)) {
+        error = std::make_error_code(std::errc::is_a_directory);
+        return;
+    }
+    error.clear();
+    NativeFile file = NativeFile::OpenToRead(path, error);
+    const std::uint64_t length = error ? 0 : file.Size(error);
+    if (error) {
+        return;
+    }
+    const std::uint64_t wanted = length < limit ? length : limit;
+    if (wanted > bytes.max_size()) {
+        throw std::bad_alloc();
+    }
+    bytes.resize(static_cast<std::size_t>(wanted));
+    // A file that shrank since it was measured holds only what could be read.
+    bytes.resize(file.Read(bytes.data(), bytes.size(), error));
+}

@@ -1,0 +1,105 @@
+#include "conversion/native_file.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+// Without NOMINMAX, <windows.h> defines min and max as macros, which break std::min.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Windows reads and writes at most UINT_MAX bytes a call; a round gigabyte
+// keeps each call well inside that.
+constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
+
+std::error_code LastError()
+{
+    return {errno, std::generic_category()};
+}
+
+// The reason of a failed Windows call, worded as the C library's failures
+// are wherever the two agree ("Permission denied", not "Access is denied.").
+std::error_code SystemError(DWORD code)
+{
+    const std::error_code system(static_cast<int>(code), std::system_category());
+    const std::error_condition condition = system.default_error_condition();
+    return condition.category() == std::generic_category() ? std::error_code(condition.value(), std::generic_category())
+                                                           : system;
+}
+
+}  // namespace
+
+NativeFile NativeFile::OpenToRead(const fs::path& path, std::error_code& error)
+{
+    int descriptor = -1;
+    if (_wsopen_s(&descriptor, path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0) {
+        error = LastError();
+    }
+    return NativeFile(descriptor);
+}
+
+NativeFile NativeFile::CreateNew(const fs::path& path, std::error_code& error)
+{
+    int descriptor = -1;
+    if (_wsopen_s(&descriptor, path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+                  _S_IREAD | _S_IWRITE) != 0) {
+        error = LastError();
+    }
+    return NativeFile(descriptor);
+}
+
+std::uint64_t NativeFile::Size(std::error_code& error) const
+{
+    struct _stat64 status {};
+    if (_fstat64(descriptor_, &status) != 0) {
+        error = LastError();
+        return 0;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+void NativeFile::Seek(std::uint64_t offset, std::error_code& error)
+{
+    if (_lseeki64(descriptor_, static_cast<__int64>(offset), SEEK_SET) < 0) {
+        error = LastError();
+    }
+}
+
+long long NativeFile::ReadSome(int descriptor, void* bytes, std::size_t count)
+{
+    return _read(descriptor, bytes, static_cast<unsigned>(std::min(count, kLargestTransfer)));
+}
+
+long long NativeFile::WriteSome(int descriptor, const void* bytes, std::size_t count)
+{
+    return _write(descriptor, bytes, static_cast<unsigned>(std::min(count, kLargestTransfer)));
+}
+
+int NativeFile::CloseDescriptor(int descriptor)
+{
+    return _close(descriptor);
+}
+
+void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
+{
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        error = SystemError(GetLastError());
+    }
+}
+
+bool IsHidden(const fs::directory_entry& entry)
+{
+    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}

@@ -218,7 +218,7 @@ void ImportLoadedTexture(const std::filesystem::path& path, ConversionHost& host
     try {
         ConvertLoadedTexture(path, host, state);
     } catch (const std::bad_alloc&) {
-        throw ConversionError("Not enough memory to convert " + Portability::PathText(path));
+        throw ConversionError("Not enough memory to convert " + PathText(path));
     }
 }
 

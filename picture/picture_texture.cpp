@@ -1,8 +1,11 @@
 #include "picture/picture_texture.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
+#include "conversion/file_layout.h"
+#include "conversion/hex_text.h"
 #include "conversion/level_plan.h"
 #include "picture/block_encode.h"
 #include "picture/dds_write.h"
@@ -14,7 +17,8 @@ namespace {
 
 std::string_view FourCcHex(TextureFormat format)
 {
-    return format == TextureFormat::Dxt1 ? LevelPlan::kDxt1 : std::string_view("00000000");
+    static constexpr std::array kDxt1 = HexDigits::TagHex(FileLayout::kDxt1FourCc);
+    return format == TextureFormat::Dxt1 ? std::string_view(kDxt1.data(), kDxt1.size()) : std::string_view("00000000");
 }
 
 std::vector<LevelPlan::LevelSize> Plan(TextureFormat format, std::uint32_t width, std::uint32_t height, unsigned levels)

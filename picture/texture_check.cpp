@@ -47,7 +47,8 @@ std::optional<std::string> CarriageProblem(std::span<const std::uint8_t> dds)
         return std::nullopt;  // refused by the conversion, which says so
     }
     const double pixels = double(header->width) * header->height;
-    const std::string takes = PerPixel(fourCcHex == LevelPlan::kDxt1 ? 0.5 : fourCcHex == LevelPlan::kDxt3 ? 1 : 2);
+    const std::string_view fourCc(reinterpret_cast<const char*>(dds.data()) + FileLayout::kDdsFourCcOffset, 4);
+    const std::string takes = PerPixel(fourCc == FileLayout::kDxt1FourCc ? 0.5 : fourCc == FileLayout::kDxt3FourCc ? 1 : 2);
     const std::string what = format.name + " texture of " + Size(header->width, header->height);
     if (format.dataOffset != FileLayout::kDdsHeaderBytes) {
         return what + ": the level file takes its " + std::to_string(format.dataOffset - FileLayout::kDdsHeaderBytes) +

@@ -5,9 +5,9 @@
 #include "picture/block_decode.h"
 #include "picture/level_preview.h"
 #include "conversion/import_file.h"
-#include "dds_builder.h"
-#include "recording_host.h"
-#include "temp_dir.h"
+#include "support/dds_builder.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
 
 using namespace Picture;
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "picture/picture_decode.h"
-#include "picture_files.h"
+#include "tests/picture/picture_files.h"
 
 using namespace Picture;
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 // The test pictures in data/, made by ImageMagick: 8 x 4 pixels in four
 // 4 x 2 quarters, red and blue above, green and white below; in the ones

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "picture/picture_decode.h"
 #include "support/child_program.h"
 #include "support/dds_builder.h"
 #include "support/expected_level_file.h"
@@ -130,4 +131,30 @@ TEST_F(PictureTools, APictureThatCannotBeDecodedWritesNothing)
     EXPECT_EQ(run.err.rfind("broken.png: the PNG picture cannot be read: ", 0), 0u) << run.err;
     EXPECT_EQ(Read("broken.lvl"), (Bytes{'o', 'l', 'd'}));
     EXPECT_FALSE(fs::exists(folder / "kept"));
+}
+
+// Previews show the level file as the game reads it: the picture, within
+// DXT1's error, and a short level as short.
+TEST_F(PictureTools, PreviewsShowThePictureAndMarkShortLevels)
+{
+    Add("quad.png", TestPicture("rgba.png"));
+    ASSERT_EQ(Run({"quad.png"}).status, 0);
+    const ChildProgram::Result run = Run({"--preview", "seen", "quad.lvl"}, TORVANE_INSPECT);
+    EXPECT_EQ(run.status, 0) << run.err;
+    // 8 x 4 read as DXT1 from its first record of 16 bytes: twice as wide as high.
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), Native("seen/quad.level-0.png") + ": 8 x 4 DXT1");
+    const Picture::Image seen = Picture::DecodePicture(Picture::PictureKind::Png, Read("seen/quad.level-0.png"));
+    const Picture::Image picture = Picture::DecodePicture(Picture::PictureKind::Png, TestPicture("rgba.png"));
+    ASSERT_EQ(seen.rgba.size(), picture.rgba.size());
+    for (std::size_t index = 0; index < seen.rgba.size(); ++index) {
+        if (picture.rgba[index | 3] != 0) {  // a transparent pixel's colour is anyone's
+            EXPECT_NEAR(seen.rgba[index], picture.rgba[index], 8) << index;
+        }
+    }
+
+    Add("short.dds", BuildDds({8, 8, 2, "DXT1", Bytes(8, 0)}));
+    const ChildProgram::Result cut = Run({"--preview", "seen", "short.dds"}, TORVANE_INSPECT);
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(cut.out.find("short.level-0.png: 8 x 8 DXT1, truncated: 8 of its 32 bytes"), std::string::npos) << cut.out;
+    EXPECT_TRUE(fs::exists(folder / "seen/short.level-1.png"));
 }

@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth clang libclang-rt-14-dev
+          libpng-dev libjpeg62-turbo-dev libsquish-dev
           openbox x11-utils xdotool dpkg-dev file desktop-file-utils appstream
           # the Windows check (scripts/windows-check.sh): cross compiler, GoogleTest's source, Wine, texture maker
           g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 imagemagick)

@@ -11,7 +11,10 @@ set(CMAKE_CXX_COMPILER ${TORVANE_MINGW_TARGET}-g++-posix)
 set(CMAKE_RC_COMPILER ${TORVANE_MINGW_TARGET}-windres)
 
 # Libraries and packages come from the target's tree, programs from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${TORVANE_MINGW_TARGET})
+# Look-ups are re-rooted, so a prefix outside that tree (a Qt for MinGW) is
+# found only when it is given on CMAKE_FIND_ROOT_PATH too, which is kept.
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/${TORVANE_MINGW_TARGET})
+list(REMOVE_DUPLICATES CMAKE_FIND_ROOT_PATH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -5,14 +5,10 @@
 // What every system shares: the loops over each system's single calls, and
 // the descriptor's ownership.
 
-namespace {
-
-std::error_code LastError()
+std::error_code NativeFile::LastError()
 {
     return {errno, std::generic_category()};
 }
-
-}  // namespace
 
 std::size_t NativeFile::Read(void* bytes, std::size_t count, std::error_code& error)
 {

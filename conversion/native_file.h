@@ -41,6 +41,8 @@ private:
     static long long ReadSome(int descriptor, void* bytes, std::size_t count);
     static long long WriteSome(int descriptor, const void* bytes, std::size_t count);
     static int CloseDescriptor(int descriptor);
+    // The C library's reason for the last failed call (errno).
+    static std::error_code LastError();
 
     int descriptor_ = -1;
 };

@@ -9,15 +9,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::error_code LastError()
-{
-    return {errno, std::generic_category()};
-}
-
-}  // namespace
-
 NativeFile NativeFile::OpenToRead(const fs::path& path, std::error_code& error)
 {
     const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -80,7 +71,7 @@ int NativeFile::CloseDescriptor(int descriptor)
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
 {
     if (std::rename(from.c_str(), to.c_str()) != 0) {
-        error = LastError();
+        error = std::error_code(errno, std::generic_category());
     }
 }
 

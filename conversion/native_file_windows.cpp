@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 
 // Without NOMINMAX, <windows.h> defines min and max as macros, which break std::min.
 #ifndef NOMINMAX
@@ -22,11 +21,6 @@ namespace {
 // Windows reads and writes at most UINT_MAX bytes a call; a round gigabyte
 // keeps each call well inside that.
 constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
-
-std::error_code LastError()
-{
-    return {errno, std::generic_category()};
-}
 
 // The reason of a failed Windows call, worded as the C library's failures
 // are wherever the two agree ("Permission denied", not "Access is denied.").

@@ -10,7 +10,9 @@ packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth c
           libpng-dev libjpeg62-turbo-dev libsquish-dev
           openbox x11-utils xdotool dpkg-dev file desktop-file-utils appstream
           # the Windows check (scripts/windows-check.sh): cross compiler, GoogleTest's source, Wine, texture maker
-          g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 imagemagick)
+          g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 imagemagick
+          # ... and for the window under Wine: the icon reader, unzip
+          icoutils unzip)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# The Windows check, on a Debian machine: cross-builds the conversion core,
-# torvane-convert and their tests with MinGW-w64, runs the tests under Wine,
-# then converts generated textures through Windows paths and compares every
-# level file byte for byte with the one the Linux build writes. Everything
-# goes into build-windows/, Wine's prefix included; a second run rebuilds only
-# what changed.
+# The Windows check, on a Debian machine: cross-builds the whole project (the
+# window, both command-line tools and every test) with MinGW-w64 against a Qt
+# for MinGW, runs the tests under Wine, converts generated textures through
+# Windows paths and compares every level file byte for byte with the one the
+# Linux build writes, drives the real windows on Windows' own platform in
+# Wine's desktop on Xvfb, and runs the ZIP from a fresh Wine prefix.
+# Everything goes into build-windows/, Wine's prefixes included; a second run
+# rebuilds only what changed.
+#
+# Qt for MinGW comes from TORVANE_WINDOWS_QT (a prefix) when set, else from
+# ../shared/windows-qt/qt6-mingw-w64-x86_64.tar.xz beside the clone (unpacked
+# into build-windows/qt once), else scripts/build-windows-qt.sh builds it into
+# the user's cache (about an hour on two cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,20 +22,83 @@ scripts/setup.sh
 out=$root/${TORVANE_WINDOWS_BUILD_DIR:-build-windows}
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
 jobs=$(nproc)
-
-# Wine headless and quiet, in a prefix of its own. Wine reads the command
-# line in the locale's character set: UTF-8 keeps every name whole.
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$out"
+
+qt_for_windows() {
+    if [[ -n ${TORVANE_WINDOWS_QT:-} ]]; then
+        echo "$TORVANE_WINDOWS_QT"
+        return
+    fi
+    local shared=$root/../shared/windows-qt/qt6-mingw-w64-x86_64.tar.xz unpacked=$out/qt stamp
+    if [[ -f $shared ]]; then
+        stamp="$(stat -L -c '%s %Y' "$shared") $shared"
+        if [[ ! -f $unpacked/unpacked-from || $(< "$unpacked/unpacked-from") != "$stamp" ]]; then
+            rm -rf "$unpacked"
+            mkdir -p "$unpacked"
+            tar -xf "$shared" -C "$unpacked"
+            echo "$stamp" > "$unpacked/unpacked-from"
+        fi
+        echo "$unpacked/qt6-mingw-w64-x86_64"
+        return
+    fi
+    echo "windows-check: no Qt for MinGW given or shared; building one (about an hour)" >&2
+    scripts/build-windows-qt.sh | tee /dev/stderr | tail -n 1
+}
+qt=$(qt_for_windows)
+[[ -f $qt/lib/cmake/Qt6/Qt6Config.cmake ]] || { echo "windows-check: $qt holds no Qt 6" >&2; exit 1; }
+echo "windows-check: Qt for MinGW from $qt"
+
+# Windows paths of Linux folders, through Wine's drive Z:.
+winpath() { local path=${1//\//\\}; echo "Z:$path"; }
+runtime_dirs=()
+for dll in libstdc++-6.dll libwinpthread-1.dll; do
+    runtime_dirs+=("$(dirname "$(realpath "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)")")")
+done
+
+# Wine headless and quiet, in a prefix of its own, with Qt and the MinGW
+# runtime on its DLL path. A program that crashes ends at once instead of
+# waiting on Wine's debugger. Wine reads the command line in the locale's
+# character set: UTF-8 keeps every name whole.
+export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" LC_ALL=C.UTF-8
+WINEPATH="$(winpath "$qt/bin")"
+for dir in "${runtime_dirs[@]}"; do WINEPATH+=";$(winpath "$dir")"; done
+export WINEPATH
+unset DISPLAY WAYLAND_DISPLAY
+# Whatever the check started ends with it, also when it fails: the Wine
+# servers of both prefixes (and with them every Wine process) and Xvfb.
+zip_prefix=$out/zip/wineprefix
+xvfb_pid=
+cleanup() {
+    "$wineserver" -k 2> /dev/null || true
+    WINEPREFIX=$zip_prefix "$wineserver" -k 2> /dev/null || true
+    [[ -z $xvfb_pid ]] || kill "$xvfb_pid" 2> /dev/null || true
+}
+trap cleanup EXIT
 # One server for every run below, up until the check ends. wineboot then
 # makes the prefix (or finds it current) and starts Wine's own services with
 # their output on /dev/null: started by a test, they would hold ctest's
 # output pipe open for as long as they live.
-/usr/lib/wine/wineserver -p 2> /dev/null || true  # fails when one is up already
-trap '/usr/lib/wine/wineserver -k 2> /dev/null || true' EXIT
+"$wineserver" -p 2> /dev/null || true  # fails when one is up already
 "$wine" wineboot --init > /dev/null 2>&1
+# Wine has no Courier New: fonts-liberation's metric twin stands in, by
+# Wine's font replacements, and the native window tests run in a desktop of
+# their own. The offscreen platform reads font files from the Fonts folder.
+ln -sf /usr/share/fonts/truetype/liberation/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+cat > "$out/wine-settings.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Courier New"="Liberation Mono"
+
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\native_window_tests.exe\Explorer]
+"Desktop"="torvane"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"torvane"="1024x768"
+REG
+"$wine" regedit "$(winpath "$out/wine-settings.reg")"
 
 # GoogleTest from Debian's source package, built with the cross compiler.
 gtest=$out/googletest
@@ -39,15 +109,36 @@ if [[ ! -f $gtest/install/lib/cmake/GTest/GTestConfig.cmake ]]; then
     cmake --install "$gtest/build" > /dev/null
 fi
 
-# The core, the command-line tool and their tests, without the window (there
-# is no Qt for MinGW here). The MinGW runtime is linked in, so that Wine needs
-# no DLL path, and every test runs under Wine.
+# Everything, warnings as errors. Qt is found through the toolchain only when
+# its prefix is on the find root too, since look-ups are re-rooted there. The
+# tests are listed when ctest runs, not while the compilers load the machine.
 build=$out/torvane
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DTORVANE_WINDOW=OFF \
-    -DGTest_DIR="$gtest/install/lib/cmake/GTest" -DCMAKE_EXE_LINKER_FLAGS=-static \
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_FIND_ROOT_PATH="$qt" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DGTest_DIR="$gtest/install/lib/cmake/GTest" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" > /dev/null
 cmake --build "$build" -j "$jobs"
-ctest --test-dir "$build" --output-on-failure -j "$jobs"
+# Every test but the native window's, headless; the window's on the offscreen platform.
+ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE native
+
+failures=0
+fail() {
+    echo "windows-check: $*" >&2
+    failures=$((failures + 1))
+}
+
+# The window program: no console, and its icon resource holds both 32 x 32 images.
+torvane_exe=$build/ui/torvane.exe
+headers=$(x86_64-w64-mingw32-objdump -p "$torvane_exe")
+grep -q '^Subsystem.*(Windows GUI)' <<< "$headers" ||
+    fail "torvane.exe is not a window program"
+icons=$(wrestool -x -t 14 "$torvane_exe" 2> /dev/null | icotool -l - 2> /dev/null)
+for depth in 4 8; do
+    grep -q -- "--width=32 --height=32 --bit-depth=$depth " <<< "$icons" ||
+        fail "torvane.exe's icon has no 32 x 32 image of $depth bits:"$'\n'"$icons"
+done
 
 # Windows paths, end to end. Drive T: is a scratch folder, so that a drive
 # root can be written to; the Linux build converts the same textures first.
@@ -71,11 +162,6 @@ place grass:mods/grass.dds stone:mods/pack.v2/stone.dds moss:moss.dds grass:fina
     grass:names/трава.dds stone:names/草地.dds moss:"names/Grün été.dds" moss:relative/leaf.dds \
     stone:given/草地.dds
 
-failures=0
-fail() {
-    echo "windows-check: $*" >&2
-    failures=$((failures + 1))
-}
 # Runs torvane-convert.exe in FOLDER of drive T: and compares what it prints.
 run() {  # run FOLDER EXPECTED-OUTPUT ARGUMENT...
     local folder=$1 expected=$2 output
@@ -106,8 +192,68 @@ same names/草地.lvl stone
 run relative "leaf.lvl created." 'T:leaf.dds'
 same relative/leaf.lvl moss
 
+
+# The real windows on Windows' own platform, in Wine's desktop on a private
+# Xvfb: geometry, fonts, drives, "C:", a click's level file, About's styles,
+# and the screenshots.
+rm -f "$out/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$out/display" > /dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 300); do [[ -s $out/display ]] && break; sleep 0.1; done
+display=$(< "$out/display")
+[[ -n $display ]] || { echo "windows-check: Xvfb did not start" >&2; exit 1; }
+reference=$out/native/reference
+rm -rf "$out/native"
+mkdir -p "$reference" "$out/native/screenshots"
+cp "$paths/textures/grass.dds" "$reference/grass.dds"
+cp "$paths/reference/grass.lvl" "$reference/grass.lvl"
+if ! native=$(DISPLAY=:$display TORVANE_REFERENCE=$(winpath "$reference") \
+        TORVANE_SCREENSHOTS=$(winpath "$out/native/screenshots") "$wine" "$build/tests/ui/native_window_tests.exe" 2>&1); then
+    fail "the native window tests failed:"$'\n'"$native"
+fi
+grep -a '^font:' <<< "$native" | tr -d '\r' | sed 's/^/windows-check: /' || true
+"$wineserver" -k 2> /dev/null || true  # the desktop goes with the display
+
+# The ZIP, unpacked alone into a fresh prefix: a texture converted by
+# torvane-convert.exe from there, and torvane.exe started until its window
+# shows, then closed, leaving the folder it showed in the preference file
+# beside it, in the ANSI code page (1252 here) and CR LF.
+(cd "$build" && cpack -G ZIP > /dev/null)
+zip_dir=$out/zip
+rm -rf "$zip_dir"
+mkdir -p "$zip_dir/textures/Grün"
+unzip -q "$build"/torvane-*-win64.zip -d "$zip_dir"
+program=$(echo "$zip_dir"/torvane-*-win64/bin)
+cp "$paths/textures/grass.dds" "$zip_dir/textures/Grün/grass.dds"
+(
+    failures=0
+    export WINEPREFIX=$zip_prefix DISPLAY=:$display
+    unset WINEPATH
+    "$wineserver" -p 2> /dev/null || true
+    "$wine" wineboot --init > /dev/null 2>&1
+    folder="$(winpath "$zip_dir/textures/Grün")"
+    output=$(cd "$program" && "$wine" torvane-convert.exe "$folder\\grass.dds" 2>&1 | tr -d '\r') ||
+        fail "torvane-convert.exe from the ZIP failed: $output"
+    cmp -s "$zip_dir/textures/Grün/grass.lvl" "$paths/reference/grass.lvl" ||
+        fail "torvane-convert.exe from the ZIP did not write the Linux build's grass.lvl: $output"
+    # A second field is ignored when read, and gone once the close rewrites the file.
+    printf '%s,second field\r\n' "$folder" | iconv -f UTF-8 -t CP1252 > "$program/torvanepref.ini"
+    (cd "$program" && exec "$wine" torvane.exe > /dev/null 2>&1) &
+    torvane_pid=$!
+    if DISPLAY=:$display timeout 60 xdotool search --sync --onlyvisible --name '^Torvane by Quorrin$' > /dev/null; then
+        "$wine" taskkill /im torvane.exe > /dev/null 2>&1 || true  # a close, as the user makes it
+        timeout 30 tail --pid="$torvane_pid" -f /dev/null || fail "torvane.exe from the ZIP did not end when closed"
+        printf '%s\r\n' "$folder" | iconv -f UTF-8 -t CP1252 | cmp -s - "$program/torvanepref.ini" ||
+            fail "the preference file beside torvane.exe holds $(od -c "$program/torvanepref.ini" | head -3)"
+    else
+        fail "torvane.exe from the ZIP showed no window"
+    fi
+    "$wineserver" -k 2> /dev/null || true
+    exit "$failures"
+) || failures=$((failures + $?))
+
 if ((failures > 0)); then
     echo "windows-check: $failures failure(s)" >&2
     exit 1
 fi
-echo "windows-check: the Windows build converts every path case byte for byte as the Linux build does"
+echo "windows-check: the Windows build passes its tests under Wine, converts every path case byte for byte as the Linux build does, shows both windows as drawn and runs from its ZIP"

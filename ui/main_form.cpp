@@ -76,7 +76,10 @@ MainForm::MainForm(PreferenceFile::Places preferencePlaces, QWidget* parent)
     setWindowTitle(QStringLiteral("Torvane by Quorrin"));
     CreateControls();
     CreateMenus();
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // The layout gives the menu bar its height for the window's width, which
+    // with the Windows style is a pixel more than its size hint.
+    const int menuHeight = menuBar()->heightForWidth(kClientWidth);
+    resize(kClientWidth, kClientHeight + (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()));
     LoadForm();
 
     // The lists follow what happens in their folders, a level file written
@@ -119,8 +122,8 @@ void MainForm::CreateControls()
 
     Text1 = new QPlainTextEdit(client);
     Text1->setGeometry(208, 248, 321, 201);
-    Text1->setReadOnly(true);
-    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // An ordinary text box: the user may type into it, and the next status
+    // line replaces whatever is there.
 
     PB1 = new QProgressBar(client);
     PB1->setGeometry(8, 456, 721, 25);

@@ -112,7 +112,7 @@ TEST(ImportTexture, UnreadableSourceNamesTheFileAndTheReasonAndTellsTheHostNothi
         {folder.Path() / "missing.dds", "No such file or directory"}, {folder.Path(), "Is a directory"}};
     for (const auto& [source, reason] : sources) {
         RecordingHost host(folder.Path());
-        EXPECT_EQ(ConversionFailure([&] { ImportFile::ImportTexture(source, host); }),
+        EXPECT_EQ(ConversionFailure([&, &source = source] { ImportFile::ImportTexture(source, host); }),
                   "Cannot read " + source.string() + ": " + reason);
         EXPECT_EQ(host.progress.size() + host.reports.size(), 0u);
     }

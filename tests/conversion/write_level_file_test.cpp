@@ -83,7 +83,9 @@ TEST(WriteLevelFile, FailedWriteNamesTargetAndReasonAndChangesNothing)
         }
 #endif
         const std::string target = (host.outputDirectory / (baseName + ".lvl")).string();
-        EXPECT_EQ(ConversionFailure([&] { SaveFile::WriteLevelFile(std::string(4'000'000, 'A'), baseName, host); }),
+        EXPECT_EQ(ConversionFailure([&, &baseName = baseName] {
+                      SaveFile::WriteLevelFile(std::string(4'000'000, 'A'), baseName, host);
+                  }),
                   "Cannot write " + target + ": " + reason);
         EXPECT_EQ(host.reports, std::vector<std::string>{});
         EXPECT_EQ(ReadBytes(folder / "grass.lvl"), (std::vector<std::uint8_t>{9, 9, 9}));

@@ -4,6 +4,8 @@
 // and the pixel data in order, and no temporary file is left.
 
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "conversion/import_file.h"
 #include "require.h"

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "conversion/import_file.h"
+#include "conversion/large_memory.h"
 #include "support/recording_host.h"
 
 // Past 2^24 bytes most lengths have no float of their own, and the host's
@@ -21,3 +22,17 @@ TEST(LargeSource, ProgressMaximumIsTheNextFloatUpAndTheMemoryIsGivenBack)
     EXPECT_EQ(host.progress.front(), "maximum 16777218.000000");
     EXPECT_LT(mappedPages(), before + 4'096);  // 16 MiB: far below the 48 MiB it held
 }
+
+#ifndef _WIN32
+// A large block is mapped with a spare huge page for alignment; what lies
+// outside the aligned block goes back at once, not when the block does.
+TEST(LargeSource, ALargeBlockHoldsOnlyItsOwnHugePages)
+{
+    const auto mappedPages = [] { std::size_t pages = 0; std::ifstream("/proc/self/statm") >> pages; return pages; };
+    const std::size_t before = mappedPages();
+    void* block = LargeMemory::Allocate((3 << 20) + 1);
+    EXPECT_EQ((mappedPages() - before) * 4'096, std::size_t{4} << 20);
+    LargeMemory::Release(block, (3 << 20) + 1);
+    EXPECT_EQ(mappedPages(), before);
+}
+#endif

@@ -25,6 +25,7 @@ public:
         int status;  // the exit status; on POSIX 128 + the signal that ended it
         std::string out;
         std::string err;
+        int signal = 0;  // the signal that ended it, 0 when it exited
     };
 
     // Starts `arguments` (UTF-8, the program first) in `workingDirectory`
@@ -80,11 +81,29 @@ public:
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     // A braced list is evaluated in order: the output is read once the program has ended.
-    Result Wait() { return {Reap(false), ReadAll(out_), ReadAll(err_)}; }
+    Result Wait()
+    {
+        const int status = Reap(false);
+        return {status, ReadAll(out_), ReadAll(err_), signal_};
+    }
 
 #ifndef _WIN32
     // As Ctrl+C in its terminal would.
     void Signal(int number) const { kill(pid_, number); }
+
+    // Whether a signal sent to the process waits to be delivered.
+    bool SignalPending(int number) const
+    {
+        std::FILE* status = std::fopen(("/proc/" + std::to_string(pid_) + "/status").c_str(), "r");
+        unsigned long long pending = 0;
+        for (char line[256]; status != nullptr && std::fgets(line, sizeof line, status) != nullptr;) {
+            std::sscanf(line, "ShdPnd: %llx", &pending);
+        }
+        if (status != nullptr) {
+            std::fclose(status);
+        }
+        return (pending >> (number - 1) & 1) != 0;
+    }
 #endif
 
     // Everything in `file` from its start, or from where a pipe or terminal stands, to its end.
@@ -125,6 +144,7 @@ private:
             }
             waitpid(std::exchange(pid_, 0), &status, 0);
         }
+        signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #endif
     }
@@ -136,4 +156,5 @@ private:
 #else
     pid_t pid_ = 0;
 #endif
+    int signal_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 #include "support/dds_builder.h"
 #include "support/temp_dir.h"
@@ -17,6 +18,8 @@
 #include "ui/main_form.h"
 
 inline QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+// Failures show text, not the code units.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 inline std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 // A DXT1 texture; with more than 25,000 pixel bytes, encoding it lets events through.

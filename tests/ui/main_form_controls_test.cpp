@@ -79,3 +79,23 @@ TEST_F(FormTest, FileHasNoItemsHelpOnlyAboutWhichOpensAboutAndCaptionsAndFolderL
     const std::unique_ptr<QWidget> about(opened[0]);
     EXPECT_TRUE(qobject_cast<AboutForm*>(about.get()) && about->isVisible());
 }
+
+// Places and sizes as drawn, in pixels of the client area; nothing moves when
+// the window is resized.
+TEST_F(FormTest, EveryControlSitsAtItsPlaceAndStaysThereWhenTheWindowIsResized)
+{
+    StartOnTextures(true);
+    const std::pair<const char*, QRect> places[] = {
+        {"Label1", {8, 0, 137, 17}},    {"Dir1", {8, 24, 193, 214}},  {"File1", {8, 248, 193, 201}},
+        {"Dir2", {536, 48, 193, 182}},  {"File2", {536, 248, 193, 201}}, {"Text1", {208, 248, 321, 201}},
+        {"PB1", {8, 456, 721, 25}},     {"Label2", {536, 0, 137, 17}}, {"Drive1", {536, 24, 193, 21}},
+    };
+    EXPECT_EQ(form->centralWidget()->size(), QSize(738, 489));
+    for (const QSize size : {form->size(), QSize(300, 200)}) {
+        form->resize(size);
+        for (const auto& [name, place] : places) {
+            EXPECT_EQ(form->findChild<QWidget*>(name)->geometry(), place) << name;
+        }
+    }
+}
+

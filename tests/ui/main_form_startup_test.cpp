@@ -23,6 +23,9 @@ TEST_F(FormTest, TheFileChoosesDir2WhatIsRefusedIsResetToCAndTheCloseStoresDir2)
     }
 }
 
+// Windows does not let a process's working directory be removed, so "C:"
+// cannot be made to fail there.
+#ifndef _WIN32
 TEST_F(FormTest, AFailedResetComesUpQuietlyWithoutLooping)
 {
     std::filesystem::remove(work);  // "C:" is refused too: the root
@@ -30,6 +33,7 @@ TEST_F(FormTest, AFailedResetComesUpQuietlyWithoutLooping)
     EXPECT_EQ(Q(Dir2()->Path()), QDir::rootPath());
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes("C:\r\n"));
 }
+#endif
 
 // Names are bytes on Linux and need not be UTF-8. A copy installed with its
 // desktop entry keeps its file in the user's folder, never beside itself.

@@ -85,7 +85,8 @@ TEST_F(PictureTools, PicturesCollideWithTexturesAndWithEachOther)
 
     Add("a/leaf.png", TestPicture("rgba.png"));
     Add("b/leaf.bmp", TestPicture("rgb24.bmp"));
-    const ChildProgram::Result kept = Run({"--keep-dds", "kept", "a/leaf.png", "b/leaf.bmp"});
+    // Names given are echoed as given, so they are given in the system's form.
+    const ChildProgram::Result kept = Run({"--keep-dds", "kept", Native("a/leaf.png"), Native("b/leaf.bmp")});
     EXPECT_EQ(kept.status, 1);
     EXPECT_EQ(kept.err, Native("b/leaf.bmp: would overwrite kept/leaf.dds, already written from a/leaf.png\n"));
     EXPECT_FALSE(fs::exists(folder / "b/leaf.lvl"));

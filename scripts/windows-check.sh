@@ -158,7 +158,10 @@ mkdir -p "$paths/textures" "$paths/drive"
 ln -sfn "$paths/drive" "$WINEPREFIX/dosdevices/t:"
 convert -seed 1 -size 256x128 plasma: -define dds:compression=dxt1 -define dds:mipmaps=5 "$paths/textures/grass.dds"
 convert -seed 2 -size 64x64 plasma: -define dds:compression=dxt5 "$paths/textures/stone.dds"
-convert -seed 3 -size 32x16 plasma: -define dds:compression=none "$paths/textures/moss.dds"
+# moss is uncompressed: 16-bit R5G6B5, as the level file carries no 24- or
+# 32-bit pixels, which ImageMagick writes; the Linux build makes it from a picture.
+convert -seed 3 -size 32x32 plasma: "$paths/moss.png"
+build/cli/torvane-convert --format r5g6b5 --keep-dds "$paths/textures" -o "$paths/made" "$paths/moss.png" > /dev/null
 # A picture too, for the ZIP's check below: a band at its right edge less than
 # half opaque, which DXT1 makes transparent.
 mkdir -p "$paths/pictures"

@@ -100,10 +100,13 @@ configure=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$work/pre
            -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG")
 jobs=$(nproc)
 
-# libpng: plain C filters, as Debian's amd64 build has (no SSE code).
+# libpng: plain C filters, as Debian's amd64 build has (no SSE code); neither
+# libpng-config nor pkg-config files (nor manual pages), which would name the
+# temporary folder.
 echo "build-windows-libraries: libpng" >&2
 quietly png.log cmake -S src/png -B build/png "${configure[@]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON \
-    -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF
+    -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF \
+    -DSKIP_INSTALL_EXECUTABLES=ON -DSKIP_INSTALL_FILES=ON
 quietly png.log cmake --build build/png -j "$jobs"
 quietly png.log cmake --install build/png
 

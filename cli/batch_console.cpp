@@ -63,6 +63,13 @@ void BatchConsole::PrintLocked(const JobOutcome& outcome)
     case JobOutcome::Kind::Planned:
     case JobOutcome::Kind::Interrupted: break;
     }
+    if (!outcome.warnings.empty()) {
+        ClearProgressLocked();
+        for (const std::string& warning : outcome.warnings) {
+            std::cerr << warning << '\n';
+        }
+        std::cerr.flush();
+    }
     if (outcome.kind == JobOutcome::Kind::Interrupted || (quiet_ && outcome.kind != JobOutcome::Kind::Failed)) {
         return;
     }

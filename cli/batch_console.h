@@ -20,6 +20,7 @@ struct JobOutcome {
     };
     Kind kind;
     std::string line;
+    std::vector<std::string> warnings = {};  // stderr, before the line, even when quiet
 };
 
 // The only writer to the terminal while a batch runs. Workers finish in any

@@ -12,6 +12,9 @@
 #include "conversion/conversion_error.h"
 #include "conversion/import_file.h"
 #include "conversion/path_text.h"
+#include "conversion/replacement_file.h"
+#include "cli/picture_source.h"
+#include "picture/image.h"
 
 namespace fs = std::filesystem;
 
@@ -40,8 +43,30 @@ std::string LevelFileName(const ConversionJob& job)
     return PathText(job.levelFile.filename());
 }
 
+// Writes the texture made from a picture where --keep-dds asked, whole or
+// not at all. A source is never replaced by what was made of it.
+void KeepTexture(const ConversionJob& job, const std::vector<std::uint8_t>& texture)
+{
+    std::error_code error;
+    if (fs::equivalent(job.source, *job.keptDds, error)) {
+        throw ConversionError("would overwrite itself with the texture to keep, " + PathText(*job.keptDds));
+    }
+    fs::create_directories(job.keptDds->parent_path().empty() ? fs::path(".") : job.keptDds->parent_path(), error);
+    error.clear();
+    ReplacementFile file(*job.keptDds, error);
+    if (!error) {
+        file.Write(texture.data(), texture.size(), error);
+    }
+    if (!error) {
+        file.Commit(error);
+    }
+    if (error) {
+        throw ConversionError("Cannot write " + PathText(*job.keptDds) + ": " + error.message());
+    }
+}
+
 JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t index, ConsoleHost& host,
-                 ImportFile::ConversionState& state)
+                 ImportFile::ConversionState& state, unsigned threads)
 {
     const ConversionJob& job = planned.job;
     if (planned.refusal) {
@@ -56,9 +81,20 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
     }
     host.Begin(index, job.outputDirectory);
     std::string failure;
+    PreparedSource prepared;
     try {
-        ImportFile::ImportTexture(job.source, host, state);
+        ImportFile::LoadSource(job.source, state);
+        prepared = PrepareSource(job.source, state.sourceBytes, options, threads);
+        if (prepared.madeTexture) {
+            state.sourceBytes.assign(prepared.madeTexture->begin(), prepared.madeTexture->end());
+            if (job.keptDds) {
+                KeepTexture(job, *prepared.madeTexture);
+            }
+        }
+        ImportFile::ImportLoadedTexture(job.source, host, state);
     } catch (const ConversionError& error) {
+        failure = error.what();
+    } catch (const Picture::PictureError& error) {
         failure = error.what();
     } catch (const ConversionCancelled&) {
         return {JobOutcome::Kind::Interrupted, {}};
@@ -67,9 +103,9 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
         failure = *host.Refusal();
     }
     if (!failure.empty()) {
-        return {JobOutcome::Kind::Failed, PathText(job.source) + ": " + failure};
+        return {JobOutcome::Kind::Failed, PathText(job.source) + ": " + failure, std::move(prepared.warnings)};
     }
-    return {JobOutcome::Kind::Converted, *host.Status()};
+    return {JobOutcome::Kind::Converted, *host.Status(), std::move(prepared.warnings)};
 }
 
 }  // namespace
@@ -88,11 +124,19 @@ bool BatchRun::Convert(const JobList& list)
     // Every refusal is settled before anything is read, so that which
     // texture keeps a level file never depends on how the workers run.
     claims_.BeginBatch();
+    keptClaims_.BeginBatch();
     std::vector<PlannedJob> batch;
     std::vector<fs::path> sources;
     for (const ConversionJob& job : list.jobs) {
         std::string refusal;
-        switch (claims_.Claim(job, refusal)) {
+        OutputClaims::Verdict verdict = claims_.Claim(job, refusal);
+        if (verdict == OutputClaims::Verdict::Claimed && job.keptDds) {
+            // The texture kept from a picture is an output too.
+            ConversionJob kept = job;
+            kept.levelFile = *job.keptDds;
+            verdict = keptClaims_.Claim(kept, refusal);
+        }
+        switch (verdict) {
         case OutputClaims::Verdict::Claimed: batch.push_back({job, std::nullopt}); break;
         case OutputClaims::Verdict::Taken: batch.push_back({job, std::move(refusal)}); break;
         case OutputClaims::Verdict::Repeated: continue;
@@ -105,12 +149,16 @@ bool BatchRun::Convert(const JobList& list)
         console.ReportFailure(failure);
     }
 
+    // The cores the workers leave idle share out the blocks of each picture.
+    const std::size_t workers = std::max<std::size_t>(1, std::min<std::size_t>(workers_, batch.size()));
+    const unsigned encodeThreads =
+        std::max(1u, static_cast<unsigned>(std::max(1u, std::thread::hardware_concurrency()) / workers));
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         ConsoleHost host(console);
         ImportFile::ConversionState state;  // each worker's own: conversions side by side share nothing
         for (std::size_t index; !InterruptRequested() && (index = next++) < batch.size();) {
-            console.Finish(index, Carry(batch[index], options_, index, host, state));
+            console.Finish(index, Carry(batch[index], options_, index, host, state, encodeThreads));
         }
     };
     {

@@ -22,4 +22,5 @@ private:
     bool showProgress_;
     unsigned workers_;
     OutputClaims claims_;
+    OutputClaims keptClaims_;  // the DDS textures kept from pictures
 };

@@ -11,8 +11,9 @@ const char* const kUsage =
     "Usage: torvane-convert [OPTION]... PATH...\n"
     "Converts DDS textures into level files (.lvl).\n"
     "\n"
-    "  PATH              a texture, or a directory whose files matching \"*.dds*\"\n"
-    "                    are converted in name order\n"
+    "  PATH              a texture or a picture (PNG, JPEG, TGA, BMP), or a\n"
+    "                    directory whose textures (\"*.dds*\") and pictures are\n"
+    "                    converted in name order\n"
     "  -o, --output-dir DIR\n"
     "                    write the level files into DIR instead of beside each\n"
     "                    texture (created when missing)\n"
@@ -32,6 +33,14 @@ const char* const kUsage =
     "      --watch       after converting, keep watching the PATHs and convert\n"
     "                    again each texture that changes or appears, once it\n"
     "                    has been left alone for half a second; Ctrl+C ends it\n"
+    "      --format F    encode pictures as dxt1 (the default), r5g6b5, a1r5g5b5\n"
+    "                    or a4r4g4b4\n"
+    "      --keep-dds DIR\n"
+    "                    also write the DDS texture made from each picture into\n"
+    "                    DIR (created when missing)\n"
+    "      --reencode    decode the textures the level file cannot carry (DXT5,\n"
+    "                    BC7, 32-bit, ...) and encode them as pictures are; without\n"
+    "                    it they are converted as they are, with a warning\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
@@ -61,6 +70,9 @@ constexpr std::array kKnownOptions{
     KnownOption{'n', "dry-run", ""},
     KnownOption{'q', "quiet", ""},
     KnownOption{'\0', "watch", ""},
+    KnownOption{'\0', "format", "a pixel format"},
+    KnownOption{'\0', "keep-dds", "a directory"},
+    KnownOption{'\0', "reencode", ""},
     KnownOption{'h', "help", ""},
     KnownOption{'\0', "version", ""},
 };
@@ -98,8 +110,20 @@ void Apply(Options& options, const KnownOption& known, const std::string& value)
                                    ", not '" + value + "'");
         }
         options.jobs = *jobs;
+    } else if (name == "format") {
+        const auto format = Picture::ParseTextureFormat(value);
+        if (!format) {
+            throw CommandLineError("option --format needs dxt1, r5g6b5, a1r5g5b5 or a4r4g4b4, not '" + value + "'");
+        }
+        options.format = *format;
+    } else if (name == "keep-dds") {
+        if (value.empty()) {
+            throw CommandLineError("the directory for kept textures must not be empty");
+        }
+        options.keepDdsDirectory = PathFromUtf8(value);
     } else {
         bool& flag = name == "recursive" ? options.recursive
+                     : name == "reencode" ? options.reencode
                      : name == "update"  ? options.update
                      : name == "dry-run" ? options.dryRun
                      : name == "quiet"   ? options.quiet

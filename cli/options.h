@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command_line_error.h"
+#include "picture/texture_format.h"
 
 // What the command line asked for.
 struct Options {
@@ -18,6 +19,9 @@ struct Options {
     bool dryRun = false;
     bool quiet = false;
     bool watch = false;
+    Picture::TextureFormat format = Picture::TextureFormat::Dxt1;  // what pictures are encoded in
+    std::optional<std::filesystem::path> keepDdsDirectory;  // where the textures made from pictures go too
+    bool reencode = false;  // encode textures the level file cannot carry as pictures are
     bool showHelp = false;
     bool showVersion = false;
 };

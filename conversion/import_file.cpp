@@ -212,4 +212,14 @@ void ImportTexture(const std::filesystem::path& path, ConversionHost& host, Conv
     }
 }
 
+void ImportLoadedTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state)
+{
+    const ConversionInProgress guard(state);
+    try {
+        ConvertLoadedTexture(path, host, state);
+    } catch (const std::bad_alloc&) {
+        throw ConversionError("Not enough memory to convert " + PathText(path));
+    }
+}
+
 }  // namespace ImportFile

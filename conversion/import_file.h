@@ -42,4 +42,10 @@ void EncodeHex(ConversionHost& host, ConversionState& state = ModuleState);
 // another runs on it (from the event processing) is refused.
 void ImportTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state = ModuleState);
 
+// Converts the texture already in the state's source bytes as ImportTexture
+// converts the file at `path` once it has loaded it: the same checks, the
+// same level file, named after `path`. For front ends that make the texture
+// in memory (from a picture) or have loaded it to look at it first.
+void ImportLoadedTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state = ModuleState);
+
 }  // namespace ImportFile

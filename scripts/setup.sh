@@ -7,9 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make libgtest-dev qt6-base-dev fonts-liberation xvfb xauth clang libclang-rt-14-dev
+          libpng-dev libjpeg62-turbo-dev libsquish-dev
           openbox x11-utils xdotool dpkg-dev file desktop-file-utils appstream
-          # the Windows check (scripts/windows-check.sh): cross compiler, GoogleTest's source, Wine, texture maker
-          g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 imagemagick
+          # the Windows check (scripts/windows-check.sh): cross compiler, GoogleTest's source, Wine, texture maker,
+          # zlib for Windows (the other picture libraries: scripts/build-windows-libraries.sh)
+          g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 imagemagick libz-mingw-w64-dev
           # ... and for the window under Wine: the icon reader, unzip
           icoutils unzip)
 missing=()

@@ -11,7 +11,10 @@
 # Qt for MinGW comes from TORVANE_WINDOWS_QT (a prefix) when set, else from
 # ../shared/windows-qt/qt6-mingw-w64-x86_64.tar.xz beside the clone (unpacked
 # into build-windows/qt once), else scripts/build-windows-qt.sh builds it into
-# the user's cache (about an hour on two cores).
+# the user's cache (about an hour on two cores). The picture libraries (libpng,
+# libjpeg-turbo, libsquish, static) come from TORVANE_WINDOWS_PICTURE_LIBRARIES
+# (a prefix) when set, else scripts/build-windows-libraries.sh builds them
+# into the user's cache once (under a minute on two cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -49,6 +52,10 @@ qt_for_windows() {
 qt=$(qt_for_windows)
 [[ -f $qt/lib/cmake/Qt6/Qt6Config.cmake ]] || { echo "windows-check: $qt holds no Qt 6" >&2; exit 1; }
 echo "windows-check: Qt for MinGW from $qt"
+picture_libraries=${TORVANE_WINDOWS_PICTURE_LIBRARIES:-$(scripts/build-windows-libraries.sh | tail -n 1)}
+[[ -f $picture_libraries/include/png.h && -f $picture_libraries/include/jpeglib.h && -f $picture_libraries/include/squish.h ]] ||
+    { echo "windows-check: $picture_libraries holds no picture libraries" >&2; exit 1; }
+echo "windows-check: picture libraries for MinGW from $picture_libraries"
 
 # Windows paths of Linux folders, through Wine's drive Z:.
 winpath() { local path=${1//\//\\}; echo "Z:$path"; }
@@ -109,12 +116,15 @@ if [[ ! -f $gtest/install/lib/cmake/GTest/GTestConfig.cmake ]]; then
     cmake --install "$gtest/build" > /dev/null
 fi
 
-# Everything, warnings as errors. Qt is found through the toolchain only when
-# its prefix is on the find root too, since look-ups are re-rooted there. The
-# tests are listed when ctest runs, not while the compilers load the machine.
+# Everything, warnings as errors. Qt and the picture libraries are found
+# through the toolchain only when their prefixes are on the find root too,
+# since look-ups are re-rooted there. zlib is Debian's libz-mingw-w64-dev,
+# taken static like the others, so that no DLL of it is needed. The tests are
+# listed when ctest runs, not while the compilers load the machine.
 build=$out/torvane
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_FIND_ROOT_PATH="$qt" \
+    -DCMAKE_PREFIX_PATH="$qt;$picture_libraries" -DCMAKE_FIND_ROOT_PATH="$qt;$picture_libraries" \
+    -DZLIB_USE_STATIC_LIBS=ON \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DGTest_DIR="$gtest/install/lib/cmake/GTest" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
@@ -148,8 +158,15 @@ mkdir -p "$paths/textures" "$paths/drive"
 ln -sfn "$paths/drive" "$WINEPREFIX/dosdevices/t:"
 convert -seed 1 -size 256x128 plasma: -define dds:compression=dxt1 -define dds:mipmaps=5 "$paths/textures/grass.dds"
 convert -seed 2 -size 64x64 plasma: -define dds:compression=dxt5 "$paths/textures/stone.dds"
-convert -seed 3 -size 32x16 plasma: -define dds:compression=none "$paths/textures/moss.dds"
-build/cli/torvane-convert --output-dir "$paths/reference" "$paths/textures" > /dev/null
+# moss is uncompressed: 16-bit R5G6B5, as the level file carries no 24- or
+# 32-bit pixels, which ImageMagick writes; the Linux build makes it from a picture.
+convert -seed 3 -size 32x32 plasma: "$paths/moss.png"
+build/cli/torvane-convert --format r5g6b5 --keep-dds "$paths/textures" -o "$paths/made" "$paths/moss.png" > /dev/null
+# A picture too, for the ZIP's check below: a band at its right edge less than
+# half opaque, which DXT1 makes transparent.
+mkdir -p "$paths/pictures"
+convert -seed 4 -size 64x64 plasma: -alpha set -channel A -fx 'i < w - 8 ? 1 : 0.2' "$paths/pictures/bark.png"
+build/cli/torvane-convert --output-dir "$paths/reference" "$paths/textures" "$paths/pictures" > /dev/null
 
 # Places each texture under drive T:, as "TEXTURE:PATH" pairs.
 place() {
@@ -214,8 +231,8 @@ fi
 grep -a '^font:' <<< "$native" | tr -d '\r' | sed 's/^/windows-check: /' || true
 "$wineserver" -k 2> /dev/null || true  # the desktop goes with the display
 
-# The ZIP, unpacked alone into a fresh prefix: a texture converted by
-# torvane-convert.exe from there, and torvane.exe started until its window
+# The ZIP, unpacked alone into a fresh prefix: a texture and a PNG picture
+# converted by torvane-convert.exe from there, and torvane.exe started until its window
 # shows, then closed, leaving the folder it showed in the preference file
 # beside it, in the ANSI code page (1252 here) and CR LF.
 (cd "$build" && cpack -G ZIP > /dev/null)
@@ -225,6 +242,7 @@ mkdir -p "$zip_dir/textures/Grün"
 unzip -q "$build"/torvane-*-win64.zip -d "$zip_dir"
 program=$(echo "$zip_dir"/torvane-*-win64/bin)
 cp "$paths/textures/grass.dds" "$zip_dir/textures/Grün/grass.dds"
+cp "$paths/pictures/bark.png" "$zip_dir/textures/Grün/bark.png"
 (
     failures=0
     export WINEPREFIX=$zip_prefix DISPLAY=:$display
@@ -236,6 +254,10 @@ cp "$paths/textures/grass.dds" "$zip_dir/textures/Grün/grass.dds"
         fail "torvane-convert.exe from the ZIP failed: $output"
     cmp -s "$zip_dir/textures/Grün/grass.lvl" "$paths/reference/grass.lvl" ||
         fail "torvane-convert.exe from the ZIP did not write the Linux build's grass.lvl: $output"
+    output=$(cd "$program" && "$wine" torvane-convert.exe "$folder\\bark.png" 2>&1 | tr -d '\r') ||
+        fail "torvane-convert.exe from the ZIP failed on a PNG: $output"
+    cmp -s "$zip_dir/textures/Grün/bark.lvl" "$paths/reference/bark.lvl" ||
+        fail "torvane-convert.exe from the ZIP did not write the Linux build's bark.lvl: $output"
     # A second field is ignored when read, and gone once the close rewrites the file.
     printf '%s,second field\r\n' "$folder" | iconv -f UTF-8 -t CP1252 > "$program/torvanepref.ini"
     (cd "$program" && exec "$wine" torvane.exe > /dev/null 2>&1) &
@@ -256,4 +278,4 @@ if ((failures > 0)); then
     echo "windows-check: $failures failure(s)" >&2
     exit 1
 fi
-echo "windows-check: the Windows build passes its tests under Wine, converts every path case byte for byte as the Linux build does, shows both windows as drawn and runs from its ZIP"
+echo "windows-check: the Windows build passes its tests under Wine, converts every path case byte for byte as the Linux build does, shows both windows as drawn and runs from its ZIP, pictures included"

@@ -1,7 +1,5 @@
 #include "picture/block_encode.h"
 
-#include <squish.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "picture/byte_reader.h"
+#include "picture/dxt1_block.h"
 
 namespace Picture {
 
@@ -22,19 +21,18 @@ constexpr std::size_t kBlockBytes = 8;
 void EncodeBlock(const Image& level, std::uint32_t blockX, std::uint32_t blockY, std::uint8_t* block)
 {
     std::array<std::uint8_t, 64> pixels{};
-    int mask = 0;
+    unsigned mask = 0;
     for (std::uint32_t row = 0; row < 4; ++row) {
         for (std::uint32_t column = 0; column < 4; ++column) {
             const std::uint32_t x = 4 * blockX + column;
             const std::uint32_t y = 4 * blockY + row;
             if (x < level.width && y < level.height) {
                 std::copy_n(level.Pixel(x, y), 4, pixels.data() + 4 * (4 * row + column));
-                mask |= 1 << (4 * row + column);
+                mask |= 1u << (4 * row + column);
             }
         }
     }
-    float uniform[3] = {1.0f, 1.0f, 1.0f};
-    squish::CompressMasked(pixels.data(), mask, block, squish::kDxt1 | squish::kColourClusterFit, uniform);
+    EncodeDxt1Block(pixels, mask, block);
 }
 
 std::vector<std::uint8_t> EncodeDxt1(const Image& level, unsigned threads)

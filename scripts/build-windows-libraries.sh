@@ -33,18 +33,9 @@ DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-insta
     libpng-dev libjpeg62-turbo-dev libsquish-dev libz-mingw-w64-dev \
     g++-mingw-w64-x86-64-posix mingw-w64 cmake make nasm dpkg-dev > /dev/null
 
-# The system's Debian sources, as source entries, in either format apt reads.
-apt=$work/apt
-mkdir -p "$apt/lists/partial" "$apt/parts"
-if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
-    sed -n '/^Types:/,/^$/p' /etc/apt/sources.list.d/debian.sources |
-        sed 's/^Types:.*/Types: deb-src/' > "$apt/parts/debian-src.sources"
-fi
-sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' /etc/apt/sources.list 2> /dev/null > "$apt/sources.list" || true
-apt_options=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts"
-             -o Dir::State::Lists="$apt/lists")
-[[ $(id -u) -ne 0 ]] || apt_options+=(-o APT::Sandbox::User=root)  # the folders are root's alone
-apt-get "${apt_options[@]}" update -qq
+# Source entries for the system's Debian sources, in a configuration of our own.
+source "$(dirname "$toolchain")/../scripts/debian-source-apt.sh"
+debian_source_apt "$work/apt"
 
 # Runs a command with its output in LOG, which is shown when it fails.
 quietly() {  # quietly LOG COMMAND...

@@ -27,17 +27,9 @@ as_root=()
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
     qt6-base-dev g++-mingw-w64-x86-64-posix mingw-w64 ninja-build cmake xz-utils dpkg-dev > /dev/null
 
-# The system's Debian sources, as source entries, in either format apt reads.
-apt=$work/apt
-mkdir -p "$apt/lists/partial" "$apt/parts"
-if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
-    sed -n '/^Types:/,/^$/p' /etc/apt/sources.list.d/debian.sources |
-        sed 's/^Types:.*/Types: deb-src/' > "$apt/parts/debian-src.sources"
-fi
-sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' /etc/apt/sources.list 2> /dev/null > "$apt/sources.list" || true
-apt_options=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts"
-             -o Dir::State::Lists="$apt/lists")
-apt-get "${apt_options[@]}" update -qq
+# Source entries for the system's Debian sources, in a configuration of our own.
+source "$(dirname "$toolchain")/../scripts/debian-source-apt.sh"
+debian_source_apt "$work/apt"
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 if [[ ! -d qtbase-src ]]; then
     apt-get "${apt_options[@]}" source --download-only "qt6-base=$version" > /dev/null

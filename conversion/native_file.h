@@ -44,8 +44,37 @@ private:
     // The C library's reason for the last failed call (errno).
     static std::error_code LastError();
 
+    friend class FileHold;
     int descriptor_ = -1;
 };
+
+// Marks a file as in use by this process, so that another process coming
+// across it (RemoveUnlessHeld) leaves it alone. The system lets go when the
+// hold is released or the process ends, however it ends: a file left by a
+// process that was killed is told from one that is being written by that.
+class FileHold {
+public:
+    FileHold() = default;
+    ~FileHold() { Release(); }
+    FileHold(FileHold&& other) noexcept : descriptor_(other.descriptor_) { other.descriptor_ = -1; }
+    FileHold& operator=(FileHold&& other) noexcept;
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+
+    // Takes hold of the open file; the hold outlasts `file` being closed.
+    // False when another process holds it, or it is no longer in its folder
+    // (one that found it unheld has just removed it).
+    bool Take(const NativeFile& file);
+    void Release() noexcept;
+
+private:
+    int descriptor_ = -1;  // where the system keeps the hold, if it needs one of its own
+};
+
+// Removes the regular file at `path` unless a running process holds it
+// (FileHold); returns whether it did. Anything it cannot be sure of (no such
+// file, a folder, a link, a file system without holds) is left alone.
+bool RemoveUnlessHeld(const std::filesystem::path& path);
 
 // Renames `from` over `to`, replacing a file of that name in one step.
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);

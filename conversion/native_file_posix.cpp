@@ -1,6 +1,7 @@
 #include "conversion/native_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,53 @@ long long NativeFile::WriteSome(int descriptor, const void* bytes, std::size_t c
 int NativeFile::CloseDescriptor(int descriptor)
 {
     return close(descriptor);
+}
+
+// The hold is an flock() on a descriptor of its own, which the system drops
+// with the last descriptor of it, also when the process is killed.
+bool FileHold::Take(const NativeFile& file)
+{
+    Release();
+    const int hold = fcntl(file.descriptor_, F_DUPFD_CLOEXEC, 0);
+    if (hold < 0) {
+        return true;  // written unheld, as on a file system without holds
+    }
+    if (flock(hold, LOCK_EX | LOCK_NB) != 0) {
+        const bool heldElsewhere = errno == EWOULDBLOCK;
+        close(hold);
+        return !heldElsewhere;
+    }
+    struct stat status {};
+    if (fstat(hold, &status) == 0 && status.st_nlink == 0) {
+        close(hold);
+        return false;
+    }
+    descriptor_ = hold;
+    return true;
+}
+
+void FileHold::Release() noexcept
+{
+    if (descriptor_ >= 0) {
+        close(descriptor_);
+        descriptor_ = -1;
+    }
+}
+
+bool RemoveUnlessHeld(const fs::path& path)
+{
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    // Removed by name only while the name is still the file held here.
+    struct stat opened {};
+    struct stat named {};
+    const bool removed = fstat(descriptor, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                         flock(descriptor, LOCK_EX | LOCK_NB) == 0 && lstat(path.c_str(), &named) == 0 &&
+                         named.st_dev == opened.st_dev && named.st_ino == opened.st_ino && unlink(path.c_str()) == 0;
+    close(descriptor);
+    return removed;
 }
 
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)

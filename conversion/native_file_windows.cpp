@@ -85,6 +85,28 @@ int NativeFile::CloseDescriptor(int descriptor)
     return _close(descriptor);
 }
 
+// A file this program creates is opened without sharing deletion, so while
+// its descriptor is open no other process can remove it: the descriptor is
+// the hold. Between closing it and renaming it over its target a writer
+// holds nothing; another instance writing the same level file at that
+// instant may take it for left behind, and the rename then fails and says so.
+bool FileHold::Take(const NativeFile&)
+{
+    return true;
+}
+
+void FileHold::Release() noexcept {}
+
+bool RemoveUnlessHeld(const fs::path& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return false;
+    }
+    return DeleteFileW(path.c_str()) != 0;  // a sharing violation while a process has it open
+}
+
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)
 {
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {

@@ -10,9 +10,11 @@
 
 namespace fs = std::filesystem;
 
+// Without waiting: a pipe named like a texture would otherwise hold the
+// program until something writes to it.
 NativeFile NativeFile::OpenToRead(const fs::path& path, std::error_code& error)
 {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         error = LastError();
     }
@@ -36,6 +38,36 @@ std::uint64_t NativeFile::Size(std::error_code& error) const
         return 0;
     }
     return static_cast<std::uint64_t>(status.st_size);
+}
+
+namespace {
+
+FileVersion VersionOf(const struct stat& status)
+{
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+            static_cast<std::uint64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+FileVersion NativeFile::Version(std::error_code& error) const
+{
+    struct stat status {};
+    if (fstat(descriptor_, &status) != 0) {
+        error = LastError();
+        return {};
+    }
+    return VersionOf(status);
+}
+
+std::optional<FileVersion> VersionAt(const fs::path& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return VersionOf(status);
 }
 
 void NativeFile::Seek(std::uint64_t offset, std::error_code& error)

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -43,9 +44,17 @@ std::string LevelFileName(const ConversionJob& job)
     return PathText(job.levelFile.filename());
 }
 
+// The notices of one texture's conversion, as lines for stderr.
+void AddNotices(const ConversionJob& job, const std::vector<std::string>& notices, std::vector<std::string>& lines)
+{
+    for (const std::string& notice : notices) {
+        lines.push_back(PathText(job.source) + ": " + notice);
+    }
+}
+
 // Writes the texture made from a picture where --keep-dds asked, whole or
 // not at all. A source is never replaced by what was made of it.
-void KeepTexture(const ConversionJob& job, const std::vector<std::uint8_t>& texture)
+void KeepTexture(const ConversionJob& job, const std::vector<std::uint8_t>& texture, std::vector<std::string>& notices)
 {
     std::error_code error;
     if (fs::equivalent(job.source, *job.keptDds, error)) {
@@ -54,6 +63,10 @@ void KeepTexture(const ConversionJob& job, const std::vector<std::uint8_t>& text
     fs::create_directories(job.keptDds->parent_path().empty() ? fs::path(".") : job.keptDds->parent_path(), error);
     error.clear();
     ReplacementFile file(*job.keptDds, error);
+    for (const fs::path& leftover : file.RemovedLeftovers()) {
+        notices.push_back("removed " + PathText(leftover) + ", left behind by an earlier write of " +
+                          PathText(*job.keptDds) + " that did not finish");
+    }
     if (!error) {
         file.Write(texture.data(), texture.size(), error);
     }
@@ -65,8 +78,15 @@ void KeepTexture(const ConversionJob& job, const std::vector<std::uint8_t>& text
     }
 }
 
+// Frees what a conversion held once it is done, before its reservation is
+// given back: a worker's state would otherwise keep its last texture.
+struct StateRelease {
+    ImportFile::ConversionState& state;
+    ~StateRelease() { state = ImportFile::ConversionState(); }
+};
+
 JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t index, ConsoleHost& host,
-                 ImportFile::ConversionState& state, unsigned threads)
+                 ImportFile::ConversionState& state, unsigned threads, MemoryBudget& budget)
 {
     const ConversionJob& job = planned.job;
     if (planned.refusal) {
@@ -79,16 +99,23 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
         return {JobOutcome::Kind::Planned, PathText(job.source) + ": would write " +
                                                PathText(job.levelFile.lexically_normal())};
     }
+    // A file that cannot be read needs nothing: its conversion says why.
+    const MemoryBudget::Reservation reservation = budget.Reserve(ImportFile::MemoryNeeded(job.source).value_or(0));
+    const StateRelease release{state};
+    if (InterruptRequested()) {
+        return {JobOutcome::Kind::Interrupted, {}};
+    }
     host.Begin(index, job.outputDirectory);
     std::string failure;
     PreparedSource prepared;
+    std::vector<std::string> notices;
     try {
         ImportFile::LoadSource(job.source, state);
         prepared = PrepareSource(job.source, state.sourceBytes, options, threads);
         if (prepared.madeTexture) {
             state.sourceBytes.assign(prepared.madeTexture->begin(), prepared.madeTexture->end());
             if (job.keptDds) {
-                KeepTexture(job, *prepared.madeTexture);
+                KeepTexture(job, *prepared.madeTexture, notices);
             }
         }
         ImportFile::ImportLoadedTexture(job.source, host, state);
@@ -96,9 +123,13 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
         failure = error.what();
     } catch (const Picture::PictureError& error) {
         failure = error.what();
+    } catch (const std::bad_alloc&) {  // a picture's pixels, say
+        failure = "Not enough memory to convert " + PathText(job.source);
     } catch (const ConversionCancelled&) {
         return {JobOutcome::Kind::Interrupted, {}};
     }
+    notices.insert(notices.end(), host.Notices().begin(), host.Notices().end());
+    AddNotices(job, notices, prepared.warnings);
     if (failure.empty() && host.Refusal()) {
         failure = *host.Refusal();
     }
@@ -113,7 +144,8 @@ JobOutcome Carry(const PlannedJob& planned, const Options& options, std::size_t 
 BatchRun::BatchRun(const Options& options, bool showProgress)
     : options_(options),
       showProgress_(showProgress),
-      workers_(options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency()))
+      workers_(options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency())),
+      budget_(MemoryBudget::ShareOfThisMachine())
 {
 }
 
@@ -158,7 +190,7 @@ bool BatchRun::Convert(const JobList& list)
         ConsoleHost host(console);
         ImportFile::ConversionState state;  // each worker's own: conversions side by side share nothing
         for (std::size_t index; !InterruptRequested() && (index = next++) < batch.size();) {
-            console.Finish(index, Carry(batch[index], options_, index, host, state, encodeThreads));
+            console.Finish(index, Carry(batch[index], options_, index, host, state, encodeThreads, budget_));
         }
     };
     {

@@ -12,6 +12,7 @@ void ConsoleHost::Begin(std::size_t index, const std::filesystem::path& outputDi
     outputDirectory_ = outputDirectory;
     refusal_.reset();
     status_.reset();
+    notices_.clear();
     maximum_ = 0;
     reportedPercent_ = -1;
 }

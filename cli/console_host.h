@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/batch_console.h"
 #include "conversion/conversion_host.h"
@@ -23,6 +24,7 @@ public:
 
     const std::optional<std::string>& Refusal() const { return refusal_; }
     const std::optional<std::string>& Status() const { return status_; }
+    const std::vector<std::string>& Notices() const { return notices_; }
 
     void SetProgressMaximum(float maximum) override;
     void SetProgressValue(std::uint64_t value) override;
@@ -31,6 +33,7 @@ public:
     // Made on demand, so that a refused texture leaves no empty folder behind.
     std::filesystem::path OutputDirectory() override;
     void SetStatusText(const std::string& text) override { status_ = text; }
+    void ShowNotice(const std::string& text) override { notices_.push_back(text); }
 
 private:
     BatchConsole& console_;
@@ -38,6 +41,7 @@ private:
     std::filesystem::path outputDirectory_;
     std::optional<std::string> refusal_;
     std::optional<std::string> status_;
+    std::vector<std::string> notices_;
     double maximum_ = 0;
     int reportedPercent_ = -1;
 };

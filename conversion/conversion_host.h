@@ -23,4 +23,8 @@ public:
     virtual std::filesystem::path OutputDirectory() = 0;
     // Replaces the whole status line.
     virtual void SetStatusText(const std::string& text) = 0;
+    // Something the user may want to know that changes nothing about the
+    // conversion: a temporary file left behind by an earlier write that was
+    // cut off, and removed. A front end without a place for it drops it.
+    virtual void ShowNotice(const std::string& /*text*/) {}
 };

@@ -18,6 +18,7 @@
 #include "conversion/native_file.h"
 #include "conversion/path_text.h"
 #include "conversion/save_file.h"
+#include "conversion/system_memory.h"
 
 namespace ImportFile {
 
@@ -135,21 +136,25 @@ private:
     ConversionState& state_;
 };
 
-void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state)
+// The level sizes the DDS header at the start of `hexText` asks for; nothing
+// for a file that is no DDS texture or whose sizes no level file can take.
+std::optional<std::vector<LevelPlan::LevelSize>> PlanFromHeader(std::string_view hexText)
 {
-    EncodeHex(host, state);
-
-    const std::string_view hexText(state.hexText.data(), state.hexText.size());
     if (!hexText.starts_with(std::string_view(kDdsMagic.data(), kDdsMagic.size())) || hexText.size() < kHeaderCharacters) {
-        host.ShowMessage(std::string(kNotSupported));
-        return;
+        return std::nullopt;
     }
     const std::uint32_t height = HexDigits::ReadLittleEndian(hexText, kHeightPosition);
     const std::uint32_t width = HexDigits::ReadLittleEndian(hexText, kWidthPosition);
     const unsigned levelCount = HexDigits::ReadByte(hexText, kMipCountPosition);
     const std::string_view fourCc = hexText.substr(kFourCcPosition, 8);
+    return LevelPlan::PlanLevels(LevelPlan::ChooseSizeRule(fourCc, width, height), levelCount);
+}
 
-    const auto levels = LevelPlan::PlanLevels(LevelPlan::ChooseSizeRule(fourCc, width, height), levelCount);
+void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state)
+{
+    EncodeHex(host, state);
+
+    const auto levels = PlanFromHeader(std::string_view(state.hexText.data(), state.hexText.size()));
     if (!levels) {
         host.ShowMessage(std::string(kNotSupported));
         return;
@@ -159,14 +164,120 @@ void ConvertLoadedTexture(const std::filesystem::path& path, ConversionHost& hos
     SaveFile::WriteLevelFile(levelHex, LevelBaseName(path), host);
 }
 
+// What a buffer of `bytes` takes from the system as LargeMemory hands it out.
+std::uint64_t BlockBytes(std::uint64_t bytes)
+{
+    constexpr std::uint64_t block = LargeMemory::kLargeBlock;
+    return bytes < block ? bytes : (bytes + block - 1) / block * block;
+}
+
+std::string NotEnoughMemory(const std::filesystem::path& path)
+{
+    return "Not enough memory to convert " + PathText(path);
+}
+
+// Refuses a conversion needing `needed` bytes at its peak, of which the
+// state holds `held` already, before more is allocated for it: past the
+// machine's memory it would take the machine down, past the process's
+// limits it would fail part-way.
+void RequireMemory(const std::filesystem::path& path, std::uint64_t needed, std::uint64_t held)
+{
+    const std::uint64_t headroom = SystemMemory::ProcessHeadroom();
+    if (needed > SystemMemory::Physical() || (needed > held && needed - held > headroom)) {
+        throw ConversionError(NotEnoughMemory(path));
+    }
+}
+
+template <typename T>
+std::uint64_t HeldBytes(const LargeBuffer<T>& buffer)
+{
+    return BlockBytes(buffer.capacity() * sizeof(T));
+}
+
 }  // namespace
+
+std::uint64_t MemoryNeeded(std::uint64_t fileSize, std::span<const std::uint8_t> header)
+{
+    if (fileSize > std::numeric_limits<std::uint64_t>::max() / 8) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    // The data the levels leave over is kept as hex text of its own (BuildLevelHex).
+    std::array<char, kHeaderCharacters> headerHex{};
+    const std::size_t headerBytes = std::min(header.size(), FileLayout::kDdsHeaderBytes);
+    HexDigits::EncodeBytes(header.data(), headerBytes, headerHex.data());
+    std::uint64_t leftOver = 0;
+    if (const auto levels = PlanFromHeader(std::string_view(headerHex.data(), 2 * headerBytes))) {
+        leftOver = fileSize - FileLayout::kDdsHeaderBytes;
+        for (const LevelPlan::LevelSize& level : *levels) {
+            leftOver -= std::min<std::uint64_t>(level.stored, leftOver);
+        }
+    }
+    return BlockBytes(fileSize) + BlockBytes(2 * fileSize + kLevelHeaderRoom) + BlockBytes(2 * leftOver);
+}
+
+std::optional<std::uint64_t> MemoryNeeded(const std::filesystem::path& path)
+{
+    std::error_code error;
+    NativeFile file = NativeFile::OpenToRead(path, error);
+    const std::uint64_t size = error ? 0 : file.Size(error);
+    std::array<std::uint8_t, FileLayout::kDdsHeaderBytes> header{};
+    const std::size_t headerBytes = error ? 0 : file.Read(header.data(), std::min<std::uint64_t>(size, header.size()), error);
+    if (error) {
+        return std::nullopt;
+    }
+    return MemoryNeeded(size, std::span(header.data(), headerBytes));
+}
 
 void LoadSource(const std::filesystem::path& path, ConversionState& state)
 {
+    state.sourceBytes = LargeBuffer<std::uint8_t>();  // assigning {} would keep the memory
+    const auto unreadable = [&path](const std::string& reason) {
+        return ConversionError("Cannot read " + PathText(path) + ": " + reason);
+    };
     std::error_code error;
-    ReadWholeFile(path, state.sourceBytes, error);
+    if (std::filesystem::is_directory(path, error)) {
+        throw unreadable(std::make_error_code(std::errc::is_a_directory).message());
+    }
+    error.clear();
+    NativeFile file = NativeFile::OpenToRead(path, error);
+    const FileVersion opened = error ? FileVersion{} : file.Version(error);
     if (error) {
-        throw ConversionError("Cannot read " + PathText(path) + ": " + error.message());
+        throw unreadable(error.message());
+    }
+
+    // The header tells what the conversion will hold, before any of it is allocated.
+    std::array<std::uint8_t, FileLayout::kDdsHeaderBytes> header{};
+    const std::size_t headerBytes = file.Read(header.data(), std::min<std::uint64_t>(opened.size, header.size()), error);
+    if (error) {
+        throw unreadable(error.message());
+    }
+    RequireMemory(path, MemoryNeeded(opened.size, std::span(header.data(), headerBytes)), HeldBytes(state.hexText));
+    try {
+        state.sourceBytes.resize(static_cast<std::size_t>(opened.size));
+    } catch (const std::bad_alloc&) {
+        throw ConversionError(NotEnoughMemory(path));
+    }
+    std::copy_n(header.begin(), headerBytes, state.sourceBytes.begin());
+    const std::size_t read = headerBytes + file.Read(state.sourceBytes.data() + headerBytes, state.sourceBytes.size() - headerBytes, error);
+    const FileVersion afterwards = error ? FileVersion{} : file.Version(error);
+    if (error) {
+        throw unreadable(error.message());
+    }
+
+    // What was read is one version of the texture only if the file stayed
+    // as it was opened, under its name, until the end of the read.
+    const std::optional<FileVersion> named = VersionAt(path);
+    if (!named) {
+        throw unreadable("it was deleted while it was being read");
+    }
+    if (!named->SameFile(opened)) {
+        throw unreadable("it was replaced while it was being read");
+    }
+    if (read < opened.size || afterwards.size < opened.size) {
+        throw unreadable("it was truncated while it was being read");
+    }
+    if (afterwards != opened) {
+        throw unreadable("it changed while it was being read");
     }
 }
 
@@ -208,17 +319,20 @@ void ImportTexture(const std::filesystem::path& path, ConversionHost& host, Conv
         LoadSource(path, state);
         ConvertLoadedTexture(path, host, state);
     } catch (const std::bad_alloc&) {
-        throw ConversionError("Not enough memory to convert " + PathText(path));
+        throw ConversionError(NotEnoughMemory(path));
     }
 }
 
 void ImportLoadedTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state)
 {
     const ConversionInProgress guard(state);
+    const std::span<const std::uint8_t> source(state.sourceBytes.data(), state.sourceBytes.size());
+    RequireMemory(path, MemoryNeeded(source.size(), source.first(std::min(source.size(), FileLayout::kDdsHeaderBytes))),
+                  HeldBytes(state.sourceBytes) + HeldBytes(state.hexText));
     try {
         ConvertLoadedTexture(path, host, state);
     } catch (const std::bad_alloc&) {
-        throw ConversionError("Not enough memory to convert " + PathText(path));
+        throw ConversionError(NotEnoughMemory(path));
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 
 #include "conversion/conversion_host.h"
 #include "conversion/large_buffer.h"
@@ -28,8 +30,19 @@ extern LargeBuffer<std::uint8_t>& SourceBytes;  // ModuleState's
 extern LargeBuffer<char>& HexText;              // ModuleState's
 
 // Reads the whole file into the state's source bytes. Throws ConversionError
-// when the file cannot be opened or read.
+// when the file cannot be opened or read, when it is deleted, replaced or
+// changed while it is read (what was read would be neither version), and,
+// before anything is allocated for it, when its conversion would need more
+// memory than the machine or the process's limits can give.
 void LoadSource(const std::filesystem::path& path, ConversionState& state = ModuleState);
+
+// The memory a conversion of a file of `fileSize` bytes beginning with
+// `header` (its first 128 bytes, or all of a shorter file) holds at its
+// peak, in bytes: the file, its hex text, and the hex text its levels leave
+// over, as the blocks they take.
+std::uint64_t MemoryNeeded(std::uint64_t fileSize, std::span<const std::uint8_t> header);
+// The same for the file at `path` as it is now; nothing when it cannot be read.
+std::optional<std::uint64_t> MemoryNeeded(const std::filesystem::path& path);
 
 // Rebuilds the state's hex text from its source bytes, reporting progress to
 // the host.
@@ -45,7 +58,9 @@ void ImportTexture(const std::filesystem::path& path, ConversionHost& host, Conv
 // Converts the texture already in the state's source bytes as ImportTexture
 // converts the file at `path` once it has loaded it: the same checks, the
 // same level file, named after `path`. For front ends that make the texture
-// in memory (from a picture) or have loaded it to look at it first.
+// in memory (from a picture) or have loaded it to look at it first. A texture
+// whose conversion needs more memory than there is is refused as LoadSource
+// refuses it.
 void ImportLoadedTexture(const std::filesystem::path& path, ConversionHost& host, ConversionState& state = ModuleState);
 
 }  // namespace ImportFile

@@ -67,3 +67,13 @@ NativeFile& NativeFile::operator=(NativeFile&& other) noexcept
     }
     return *this;
 }
+
+FileHold& FileHold::operator=(FileHold&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        descriptor_ = other.descriptor_;
+        other.descriptor_ = -1;
+    }
+    return *this;
+}

@@ -5,7 +5,19 @@
 #include <filesystem>
 #include <limits>
 #include <new>
+#include <optional>
 #include <system_error>
+
+// Which file an open file or a path is, with the size and last write time it
+// has: two looks that give the same saw one version of one file.
+struct FileVersion {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;  // its number on the volume
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // in the system's own unit
+    bool SameFile(const FileVersion& other) const { return volume == other.volume && file == other.file; }
+    bool operator==(const FileVersion&) const = default;
+};
 
 // Files as the system keeps them: opened on the system's own descriptor, with
 // 64-bit sizes, reads and writes of any length, and the system's reason for
@@ -25,6 +37,7 @@ public:
 
     bool IsOpen() const { return descriptor_ >= 0; }
     std::uint64_t Size(std::error_code& error) const;
+    FileVersion Version(std::error_code& error) const;
     // Moves the position that the next read starts from.
     void Seek(std::uint64_t offset, std::error_code& error);
     // Reads until `count` bytes or the end of the file; returns how many.
@@ -44,8 +57,40 @@ private:
     // The C library's reason for the last failed call (errno).
     static std::error_code LastError();
 
+    friend class FileHold;
     int descriptor_ = -1;
 };
+
+// Marks a file as in use by this process, so that another process coming
+// across it (RemoveUnlessHeld) leaves it alone. The system lets go when the
+// hold is released or the process ends, however it ends: a file left by a
+// process that was killed is told from one that is being written by that.
+class FileHold {
+public:
+    FileHold() = default;
+    ~FileHold() { Release(); }
+    FileHold(FileHold&& other) noexcept : descriptor_(other.descriptor_) { other.descriptor_ = -1; }
+    FileHold& operator=(FileHold&& other) noexcept;
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+
+    // Takes hold of the open file; the hold outlasts `file` being closed.
+    // False when another process holds it, or it is no longer in its folder
+    // (one that found it unheld has just removed it).
+    bool Take(const NativeFile& file);
+    void Release() noexcept;
+
+private:
+    int descriptor_ = -1;  // where the system keeps the hold, if it needs one of its own
+};
+
+// Removes the regular file at `path` unless a running process holds it
+// (FileHold); returns whether it did. Anything it cannot be sure of (no such
+// file, a folder, a link, a file system without holds) is left alone.
+bool RemoveUnlessHeld(const std::filesystem::path& path);
+
+// The version of the file `path` names now; nothing when there is none.
+std::optional<FileVersion> VersionAt(const std::filesystem::path& path);
 
 // Renames `from` over `to`, replacing a file of that name in one step.
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);

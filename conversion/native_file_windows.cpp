@@ -63,6 +63,47 @@ std::uint64_t NativeFile::Size(std::error_code& error) const
     return static_cast<std::uint64_t>(status.st_size);
 }
 
+namespace {
+
+FileVersion VersionOf(HANDLE handle, std::error_code& error)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle, &information)) {
+        error = SystemError(GetLastError());
+        return {};
+    }
+    const auto join = [](DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; };
+    return {information.dwVolumeSerialNumber, join(information.nFileIndexHigh, information.nFileIndexLow),
+            join(information.nFileSizeHigh, information.nFileSizeLow),
+            static_cast<std::int64_t>(
+                join(information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime))};
+}
+
+}  // namespace
+
+FileVersion NativeFile::Version(std::error_code& error) const
+{
+    return VersionOf(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor_)), error);
+}
+
+std::optional<FileVersion> VersionAt(const fs::path& path)
+{
+    // Attributes only, sharing everything: opening it this way disturbs no other reader or writer.
+    const HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    const FileVersion version = VersionOf(handle, error);
+    CloseHandle(handle);
+    if (error) {
+        return std::nullopt;
+    }
+    return version;
+}
+
 void NativeFile::Seek(std::uint64_t offset, std::error_code& error)
 {
     if (_lseeki64(descriptor_, static_cast<__int64>(offset), SEEK_SET) < 0) {
@@ -83,6 +124,28 @@ long long NativeFile::WriteSome(int descriptor, const void* bytes, std::size_t c
 int NativeFile::CloseDescriptor(int descriptor)
 {
     return _close(descriptor);
+}
+
+// A file this program creates is opened without sharing deletion, so while
+// its descriptor is open no other process can remove it: the descriptor is
+// the hold. Between closing it and renaming it over its target a writer
+// holds nothing; another instance writing the same level file at that
+// instant may take it for left behind, and the rename then fails and says so.
+bool FileHold::Take(const NativeFile&)
+{
+    return true;
+}
+
+void FileHold::Release() noexcept {}
+
+bool RemoveUnlessHeld(const fs::path& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return false;
+    }
+    return DeleteFileW(path.c_str()) != 0;  // a sharing violation while a process has it open
 }
 
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& error)

@@ -1,32 +1,63 @@
 #include "conversion/replacement_file.h"
 
 #include <algorithm>
-#include <chrono>
-#include <string>
+#include <cstdio>
 
+namespace fs = std::filesystem;
 
 namespace {
 
 // Set by tests only, while no file is being written.
 std::optional<std::uint64_t> simulatedFreeSpace;
 
+// FNV-1a over the name's code units: the same on every run, which is all it needs.
+std::uint32_t NameHash(const fs::path::string_type& name)
+{
+    std::uint32_t hash = 2'166'136'261u;
+    for (const auto unit : name) {
+        hash = (hash ^ static_cast<std::uint32_t>(unit)) * 16'777'619u;
+    }
+    return hash;
+}
+
 }  // namespace
 
-ReplacementFile::ReplacementFile(std::filesystem::path target, std::error_code& error)
+fs::path ReplacementFile::TemporaryPath(const fs::path& target, unsigned slot)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, ".torvane-%08X.%u.tmp", static_cast<unsigned>(NameHash(target.filename().native())),
+                  slot);
+    return target.parent_path() / name;
+}
+
+ReplacementFile::ReplacementFile(fs::path target, std::error_code& error)
     : target_(std::move(target)), freeSpace_(simulatedFreeSpace)
 {
-    const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    for (unsigned attempt = 0; attempt < 100 && !file_.IsOpen(); ++attempt) {
-        // Hidden, beside the target so that the final rename stays on one file
-        // system, and short: a target whose name is near the system's limit
-        // must not fail for the length of its temporary's.
-        const std::string name = ".torvane-" + std::to_string((seed + attempt) % 1'000'000) + ".tmp";
-        temporaryPath_ = target_.parent_path() / name;
+    unsigned slot = 0;
+    for (; slot < kTemporarySlots; ++slot) {
+        const fs::path candidate = TemporaryPath(target_, slot);
         error.clear();
-        file_ = NativeFile::CreateNew(temporaryPath_, error);
+        file_ = NativeFile::CreateNew(candidate, error);
+        if (error == std::errc::file_exists && RemoveUnlessHeld(candidate)) {
+            removed_.push_back(candidate);
+            error.clear();
+            file_ = NativeFile::CreateNew(candidate, error);
+        }
         if (error && error != std::errc::file_exists) {
+            return;  // the folder cannot take a file
+        }
+        if (!error && hold_.Take(file_)) {
+            temporaryPath_ = candidate;
             break;
         }
+        // Held by a write under way, or, just made, taken for left over by
+        // another process and removed: the next name.
+        std::error_code ignored;
+        file_.Close(ignored);
+        error = std::make_error_code(std::errc::file_exists);
+    }
+    for (unsigned later = slot + 1; later < kTemporarySlots; ++later) {
+        RemoveLeftover(TemporaryPath(target_, later));
     }
 }
 
@@ -34,8 +65,15 @@ ReplacementFile::~ReplacementFile()
 {
     std::error_code ignored;
     file_.Close(ignored);
-    if (!committed_) {
+    if (!committed_ && !temporaryPath_.empty()) {
         std::filesystem::remove(temporaryPath_, ignored);
+    }
+}
+
+void ReplacementFile::RemoveLeftover(const fs::path& path)
+{
+    if (RemoveUnlessHeld(path)) {
+        removed_.push_back(path);
     }
 }
 
@@ -60,6 +98,8 @@ void ReplacementFile::SimulateFreeSpace(std::optional<std::uint64_t> bytes)
     simulatedFreeSpace = bytes;
 }
 
+// The hold is kept until the rename, so that no other process takes the
+// closed file for left over.
 void ReplacementFile::Commit(std::error_code& error)
 {
     if (error) {
@@ -70,4 +110,5 @@ void ReplacementFile::Commit(std::error_code& error)
         RenameOver(temporaryPath_, target_, error);
     }
     committed_ = !error;
+    hold_.Release();
 }

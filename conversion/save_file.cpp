@@ -15,6 +15,10 @@ void WriteLevelFile(std::string_view levelHex, const std::filesystem::path& base
     const std::filesystem::path levelFile = LevelFilePath(host.OutputDirectory(), baseName);
     std::error_code error;
     ReplacementFile output(levelFile, error);
+    for (const std::filesystem::path& leftover : output.RemovedLeftovers()) {
+        host.ShowNotice("removed " + PathText(leftover) + ", left behind by an earlier write of " + PathText(levelFile) +
+                        " that did not finish");
+    }
 
     // Decoded a buffer at a time: the level data is never held twice as bytes.
     std::array<std::uint8_t, 1 << 16> buffer;

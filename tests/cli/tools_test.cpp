@@ -1,12 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
 #include <thread>
 
 #include "support/child_program.h"
 #include "support/dds_builder.h"
+#include "support/expected_level_file.h"
 #include "support/temp_dir.h"
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/syscall.h>
+
+#include "support/syscall_tracer.h"
+#endif
 
 namespace {
 
@@ -93,6 +104,11 @@ TEST_F(ConvertTool, FailuresNameTheirTextureAndReasonAndTheNextTextureStillConve
                                  Native("src/a-bad.dds") + ": Not a supported DDS File\n" +
                                  Native("src/blocked/c.dds") + ": Cannot write " + Native("out/blocked/c.lvl") + ": ";
     EXPECT_EQ(run.err.substr(0, failures.size()), failures);
+#ifndef _WIN32
+    // A pipe named like a texture, which nothing writes to, is no texture: it is not waited on.
+    ASSERT_EQ(mkfifo((folder / "pipe.dds").c_str(), 0600), 0);
+    EXPECT_EQ(Run({"pipe.dds"}).err, "pipe.dds: Not a supported DDS File\n");
+#endif
 }
 
 // Which usage errors there are is the option parser's business; the tool
@@ -291,6 +307,194 @@ TEST_F(ConvertTool, WatchingConvertsChangedAndNewTexturesOnceSettled)
     EXPECT_EQ(run.signal, SIGINT);
     EXPECT_EQ(run.out, "a.lvl created.\nb.lvl created.\na.lvl created.\nc.lvl created.\n");
     EXPECT_EQ(run.err, "mod/a.dds.bak: would overwrite mod/a.lvl, already written from mod/a.dds\n");
+}
+
+// The temporary file a write leaves when the tool is killed, if any: its name.
+std::optional<std::string> Leftover(const fs::path& folder)
+{
+    for (const std::string& name : NamesIn(folder)) {
+        if (name.starts_with(".torvane-")) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+// Killed at any point of a write, the tool leaves the earlier level file as it
+// was; the next run removes the temporary file left behind, says so, and
+// converts. The tool is held at each system call, so that it is killed after
+// so many bytes of the temporary file have appeared, and at each call from
+// the last byte to the rename and beyond.
+TEST_F(ConvertTool, KilledAnywhereInAWriteTheEarlierLevelFileStaysAndTheNextRunRemovesWhatWasLeft)
+{
+    Add({"big.dds"}, BuildDds({4096, 3072, 1, "", NumberedBytes(24 << 20)}));
+    ASSERT_EQ(Run({"big.dds"}).status, 0);
+    const Bytes converted = ReadBytes(folder / "big.lvl");
+    const Bytes earlier(1000, 7);
+    struct KillPoint {
+        std::size_t bytes;    // of the temporary file, at least
+        unsigned callsAfter;  // calls to let through from there
+    };
+    std::vector<KillPoint> points;
+    for (std::size_t sixth = 0; sixth < 6; ++sixth) {
+        points.push_back({converted.size() * sixth / 6, 0});
+    }
+    for (unsigned calls = 0; calls < 6; ++calls) {
+        points.push_back({converted.size(), calls});
+    }
+
+    unsigned midWrite = 0, written = 0, replaced = 0;
+    for (const KillPoint& point : points) {
+        SCOPED_TRACE(std::to_string(point.bytes) + " bytes, then " + std::to_string(point.callsAfter) + " calls");
+        WriteBytes(folder / "big.lvl", earlier);
+        ChildProgram tool({TORVANE_CONVERT, "-j1", "big.dds"}, folder.Path(), SyscallTracer::TraceMe);
+        SyscallTracer tracer(tool.Id());
+        bool reached = false;
+        unsigned calls = 0;
+        std::optional<std::string> temporary;
+        ASSERT_TRUE(tracer.RunUntil([&](const SyscallTracer::Stop&) {
+            if (!reached) {
+                temporary = temporary ? temporary : Leftover(folder.Path());
+                std::error_code gone;
+                reached = temporary && fs::file_size(folder / *temporary, gone) >= point.bytes && !gone;
+            }
+            return reached && calls++ == point.callsAfter;
+        }));
+        tool.Signal(SIGKILL);
+        ASSERT_EQ(tool.Wait().signal, SIGKILL);
+
+        const std::optional<std::string> leftover = Leftover(folder.Path());
+        if (leftover) {
+            EXPECT_EQ(ReadBytes(folder / "big.lvl"), earlier);
+            ++(fs::file_size(folder / *leftover) < converted.size() ? midWrite : written);
+        } else {
+            EXPECT_EQ(ReadBytes(folder / "big.lvl"), converted);
+            ++replaced;
+        }
+        const ChildProgram::Result next = Run({"big.dds"});
+        EXPECT_EQ(next.status, 0);
+        EXPECT_EQ(next.out, "big.lvl created.\n");
+        EXPECT_EQ(next.err, leftover ? "big.dds: removed ./" + *leftover +
+                                           ", left behind by an earlier write of ./big.lvl that did not finish\n"
+                                     : "");
+        EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"big.dds", "big.lvl"}));
+        EXPECT_EQ(ReadBytes(folder / "big.lvl"), converted);
+    }
+    // Killed in the middle of the write, once it was whole but not yet renamed, and after.
+    EXPECT_GE(midWrite, 6u);
+    EXPECT_GE(written, 1u);
+    EXPECT_GE(replaced, 1u);
+}
+
+// A watched texture deleted, replaced, rewritten or truncated in the middle of
+// its read is named once with what happened, and nothing is written from it;
+// the watcher goes on and converts the version that settles then. The tool
+// is held at the read of each texture's data, after its header, while the
+// test changes the file.
+TEST_F(ConvertTool, WatchingATextureChangedWhileItIsReadNamesItOnceAndConvertsTheNextVersion)
+{
+    const Bytes first = BuildDds({4, 4, 1, "", NumberedBytes(32)});
+    const auto texture = [](std::size_t seed) {
+        Bytes pixels = NumberedBytes(512 + seed);
+        pixels.erase(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(seed));
+        return BuildDds({16, 16, 1, "", pixels});
+    };
+    const Bytes second = texture(1), third = texture(2);
+    const auto levelFile = [&first](const Bytes& dds) {  // each version has one level
+        return ExpectedLevelFile(std::span(dds).subspan(128), {dds == first ? 32u : 512u});
+    };
+    const Bytes truncated(second.begin(), second.begin() + 128 + 64);
+    struct Race {
+        std::string name;
+        std::function<void(const fs::path&)> change;
+        std::string what;
+        Bytes settled;  // the version converted next
+    };
+    const std::vector<Race> races{
+        {"deleted", [](const fs::path& path) { fs::remove(path); }, "it was deleted while it was being read", third},
+        {"replaced", [&](const fs::path& path) { WriteBytes(folder / "new", third); fs::rename(folder / "new", path); },
+         "it was replaced while it was being read", third},
+        {"rewritten", [&](const fs::path& path) {
+             std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).write(
+                 reinterpret_cast<const char*>(third.data()), std::ssize(third));
+         }, "it changed while it was being read", third},
+        {"truncated", [](const fs::path& path) { fs::resize_file(path, 128 + 64); },
+         "it was truncated while it was being read", truncated},
+    };
+    for (const Race& race : races) {
+        Add({"mod/" + race.name + ".dds"}, first);
+    }
+
+    ChildProgram watcher({TORVANE_CONVERT, "--watch", "-j1", "mod"}, folder.Path(), SyscallTracer::TraceMe);
+    SyscallTracer tracer(watcher.Id());
+    const fs::path mod = fs::canonical(folder.Path()) / "mod";
+    bool changed = false;
+    std::set<std::string> raced;
+    for (std::size_t round = 0; round < races.size(); ++round) {
+        // Held where the data after the header is read, of a texture of the second version.
+        const Race* race = nullptr;
+        ASSERT_TRUE(tracer.RunUntil([&](const SyscallTracer::Stop& stop) {
+            if (!changed && std::ranges::all_of(races, [&](const Race& each) { return Exists("mod/" + each.name + ".lvl"); })) {
+                for (const Race& each : races) {
+                    Add({"mod/" + each.name + ".dds"}, second);
+                }
+                changed = true;
+            }
+            if (!changed || !stop.entry || stop.number != SYS_read || stop.arguments[2] <= 128) {
+                return false;
+            }
+            const std::string file = tracer.FileOf(stop.arguments[0]);
+            for (const Race& each : races) {
+                if (file == (mod / (each.name + ".dds")).string() && !raced.contains(each.name)) {
+                    race = &each;
+                }
+            }
+            return race != nullptr;
+        }));
+        SCOPED_TRACE(race->name);
+        raced.insert(race->name);
+        race->change(mod / (race->name + ".dds"));
+        // Held again as it says what happened.
+        ASSERT_TRUE(tracer.RunUntil([](const SyscallTracer::Stop& stop) {
+            return stop.entry && stop.number == SYS_write && stop.arguments[0] == STDERR_FILENO;
+        }));
+        EXPECT_EQ(ReadBytes(mod / (race->name + ".lvl")), levelFile(first));
+        EXPECT_FALSE(Leftover(mod));
+        if (race->name == "deleted") {
+            Add({"mod/deleted.dds"}, third);  // saved again
+        }
+    }
+    tracer.Release();
+    for (const Race& race : races) {
+        EXPECT_TRUE(Eventually([&] { return ReadBytes(mod / (race.name + ".lvl")) == levelFile(race.settled); }))
+            << race.name;
+    }
+    watcher.Signal(SIGINT);
+    const ChildProgram::Result run = watcher.Wait();
+
+    EXPECT_EQ(run.signal, SIGINT);
+    std::string created, failures;
+    for (const Race& race : races) {
+        created += race.name + ".lvl created.\n";
+        failures += "mod/" + race.name + ".dds: Cannot read mod/" + race.name + ".dds: " + race.what + "\n";
+    }
+    EXPECT_EQ(run.out, created + created);
+    EXPECT_EQ(run.err, failures);
+    EXPECT_FALSE(Leftover(mod));
+}
+
+// A texture whose conversion would need more memory than the machine has is
+// refused before it is read; the jobs' share of memory lets it run alone,
+// and the other textures convert beside it. Sparse, it takes no disk.
+TEST_F(ConvertTool, ATextureNeedingMoreMemoryThanThereIsIsRefusedAndTheOthersConvert)
+{
+    Add({"huge.dds", "small.dds"});
+    fs::resize_file(folder / "huge.dds", std::uintmax_t{1} << 40);
+    const ChildProgram::Result run = Run({"-j2", "huge.dds", "small.dds"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "small.lvl created.\n");
+    EXPECT_EQ(run.err, "huge.dds: Not enough memory to convert huge.dds\n");
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"huge.dds", "small.dds", "small.lvl"}));
 }
 #endif
 

@@ -94,3 +94,47 @@ TEST(WriteLevelFile, FailedWriteNamesTargetAndReasonAndChangesNothing)
     ReplacementFile::SimulateFreeSpace(std::nullopt);
 }
 
+
+// A write that was killed leaves its temporary file; the next write of the
+// same level file removes it and says so. A temporary a write under way
+// holds, another level file's, and anything under such a name that is not
+// a file are left alone.
+TEST(WriteLevelFile, TheNextWriteRemovesTheTemporaryAKilledOneLeftAndNothingElse)
+{
+    namespace fs = std::filesystem;
+    TempDir folder;
+    const fs::path target = folder.Path() / "grass.lvl";
+    const auto temporary = [&target](unsigned slot) { return ReplacementFile::TemporaryPath(target, slot); };
+    const fs::path otherLevelFiles = ReplacementFile::TemporaryPath(folder.Path() / "stone.lvl", 0);
+    WriteBytes(temporary(0), {1, 2});
+    WriteBytes(temporary(5), {3});
+    WriteBytes(otherLevelFiles, {4});
+    fs::create_directory(temporary(1));
+    std::error_code error;
+    {
+        ReplacementFile underWay(target, error);
+        ASSERT_FALSE(error);
+        EXPECT_EQ(underWay.RemovedLeftovers(), (std::vector<fs::path>{temporary(0), temporary(5)}));
+        EXPECT_TRUE(fs::exists(temporary(0)));  // its own now
+
+        RecordingHost host(folder.Path());
+        SaveFile::WriteLevelFile("0A0B", "grass", host);
+        EXPECT_EQ(host.reports, std::vector<std::string>{"status grass.lvl created."});
+        EXPECT_TRUE(fs::exists(temporary(0)));
+    }
+    EXPECT_EQ(ReadBytes(target), (std::vector<std::uint8_t>{10, 11}));
+    const std::vector<std::string> leftAlone{temporary(1).filename().string(), otherLevelFiles.filename().string(),
+                                             "grass.lvl"};
+    auto expected = leftAlone;
+    std::ranges::sort(expected);
+    EXPECT_EQ(NamesIn(folder.Path()), expected);
+
+    WriteBytes(temporary(2), {5});
+    RecordingHost host(folder.Path());
+    SaveFile::WriteLevelFile("0C", "grass", host);
+    EXPECT_EQ(host.reports, (std::vector<std::string>{"notice removed " + temporary(2).string() +
+                                                          ", left behind by an earlier write of " + target.string() +
+                                                          " that did not finish",
+                                                      "status grass.lvl created."}));
+    EXPECT_EQ(NamesIn(folder.Path()), expected);
+}

@@ -88,6 +88,8 @@ public:
     }
 
 #ifndef _WIN32
+    pid_t Id() const { return pid_; }
+
     // As Ctrl+C in its terminal would.
     void Signal(int number) const { kill(pid_, number); }
 

@@ -19,12 +19,13 @@ public:
     void ProcessEvents() override { progress.push_back("events"); onEvents(); }
     void ShowMessage(const std::string& text) override { reports.push_back("message " + text); }
     void SetStatusText(const std::string& text) override { reports.push_back("status " + text); }
+    void ShowNotice(const std::string& text) override { reports.push_back("notice " + text); }
     std::filesystem::path OutputDirectory() override { return outputDirectory; }
 
     std::filesystem::path outputDirectory;
     std::function<void()> onEvents = [] {};  // what a window would do with the input it lets through
     std::vector<std::string> progress;       // the bar's calls and the event rounds, in order
-    std::vector<std::string> reports;        // message boxes and status texts, in order
+    std::vector<std::string> reports;        // message boxes, status texts and notices, in order
 };
 
 // The text of the ConversionError that `action` throws, or "" when it throws none.

@@ -230,8 +230,11 @@ private:
         const std::uint64_t claimed = header.levelLength - kLevelLengthOverhead;
         const std::uint64_t dataStart = offset + kRecordHeaderBytes;
         const std::uint64_t dataEnd = dataStart + claimed;
-        if (dataEnd == file_.Size() ||
-            (dataEnd + kTagBytes <= file_.Size() && HasTag(file_.Read(dataEnd, kTagBytes), 0, kLevelTag))) {
+        const bool nextStarts =
+            dataEnd + kTagBytes <= file_.Size() && HasTag(file_.Read(dataEnd, kTagBytes), 0, kLevelTag);
+        // A short record's empty followers can put a header where its data
+        // would end; that one holds a later index than the next.
+        if (dataEnd == file_.Size() || (nextStarts && !HoldsOtherIndex(dataEnd, std::uint64_t{header.index} + 1))) {
             Add(header, claimed);
             return dataEnd;
         }
@@ -252,6 +255,10 @@ private:
                 return std::nullopt;
             }
         }
+        if (nextStarts) {
+            Add(header, claimed);  // the next record names its index
+            return dataEnd;
+        }
         if (dataEnd > file_.Size()) {
             const std::uint64_t present = file_.Size() - dataStart;
             Add(header, present);
@@ -263,6 +270,14 @@ private:
                                      std::to_string(dataEnd));
         }
         return std::nullopt;
+    }
+
+    // Whether the record at `offset` holds an index other than `index`; not
+    // when the file ends before its index.
+    bool HoldsOtherIndex(std::uint64_t offset, std::uint64_t index)
+    {
+        return offset + kLevelIndexOffset + 4 <= file_.Size() &&
+               LittleEndian(file_.Read(offset + kLevelIndexOffset, 4), 0) != index;
     }
 
     // How many well-formed records without data end the file after

@@ -1,8 +1,21 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <system_error>
+
+// Where the bytes of a level file go, in order, until Commit() makes them the
+// file; one never committed leaves nothing behind. Failures are the system's
+// reasons, as error codes; after one, the rest does nothing.
+class LevelFileOutput {
+public:
+    virtual ~LevelFileOutput() = default;
+    virtual void Write(const void* bytes, std::size_t count, std::error_code& error) = 0;
+    virtual void Commit(std::error_code& error) = 0;
+};
 
 // Everything a conversion needs from the front end that started it: the main
 // window, the command-line tool or a test. The conversion reports through
@@ -27,4 +40,8 @@ public:
     // conversion: a temporary file left behind by an earlier write that was
     // cut off, and removed. A front end without a place for it drops it.
     virtual void ShowNotice(const std::string& /*text*/) {}
+    // Opens the level file at `path` for writing: by default a file that
+    // replaces an earlier one only once every byte is on disk. A host that
+    // wants the bytes themselves (a test, a fuzz target) takes them here.
+    virtual std::unique_ptr<LevelFileOutput> OpenLevelFile(const std::filesystem::path& path, std::error_code& error);
 };

@@ -226,7 +226,8 @@ private:
             }
             ++x;
         };
-        while (row < layout_.height && bytes_.size() - at >= 2) {
+        // A literal's padding can take `at` one past the end of the file.
+        while (row < layout_.height && at + 2 <= bytes_.size()) {
             const unsigned count = bytes_[at];
             const unsigned value = bytes_[at + 1];
             at += 2;

@@ -50,6 +50,13 @@ EncodedTexture EncodeTexture(Image picture, TextureFormat format, unsigned threa
     EncodedTexture texture;
     texture.fullChain = FullChainLength(width, height);
     texture.levelCount = CarriedLevels(format, width, height);
+    if (texture.levelCount == 0 && format != TextureFormat::Dxt1) {
+        // Only 1 x 3 and 3 x 1: 6 bytes, which the level file stores as 4.
+        throw PictureError("a picture of " + std::to_string(width) + " x " + std::to_string(height) + " cannot be a " +
+                           std::string(FormatName(format)) + " level file: its " +
+                           std::to_string(LevelBytes(format, width, height)) +
+                           " bytes are fewer than 8, which the level file stores as 4");
+    }
     if (texture.levelCount == 0) {
         throw PictureError("a picture of " + std::to_string(width) + " x " + std::to_string(height) +
                            " cannot be a DXT1 level file, which takes width x height / 2 bytes: only sizes that are "

@@ -127,3 +127,22 @@ TEST(ExamineFile, JsonHoldsTheFactsRecordsWarningsAndErrorsOfEachFile)
 }
 
 }  // namespace
+
+// A short first level whose empty followers' headers put one of them where
+// its data would end: read as whole records, record 3 would pass for record 1
+// and every later one be out of place.
+TEST(ExamineFile, ShortRecordWhoseFollowersLineUpWithItsEndIsWarnedAboutAlone)
+{
+    TempDir folder;
+    // Two bytes a pixel, 8 x 8: 128, 32, 8, 2, 1 and 1 bytes; 64 are there,
+    // and two headers fill the rest of the first level's 128.
+    const Bytes levelFile = ExpectedLevelFile(NumberedBytes(64), {128, 32, 8, 2, 1, 1});
+    const std::vector<FileReport> reports = Reports({{"short.lvl", levelFile}}, folder);
+    EXPECT_EQ(reports[0].errors, std::vector<std::string>{});
+    EXPECT_EQ(reports[0].warnings, std::vector<std::string>{"record 0 carries 64 of its 128 data bytes and the 5 records "
+                                                            "after it none: its texture held less data than its levels claim"});
+    ASSERT_EQ(reports[0].records.size(), 6U);
+    for (std::uint64_t index = 0; index < 6; ++index) {
+        EXPECT_EQ(reports[0].records[index][1], index);
+    }
+}

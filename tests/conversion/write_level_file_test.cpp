@@ -8,7 +8,9 @@
 
 #include "conversion/replacement_file.h"
 #include "conversion/save_file.h"
+#include "support/dds_builder.h"
 #include "support/expected_level_file.h"
+#include "support/memory_host.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -137,4 +139,28 @@ TEST(WriteLevelFile, TheNextWriteRemovesTheTemporaryAKilledOneLeftAndNothingElse
                                                           " that did not finish",
                                                       "status grass.lvl created."}));
     EXPECT_EQ(NamesIn(folder.Path()), expected);
+}
+
+
+// A host that takes the level file itself gets every byte, in pieces as the
+// writer decodes them, and the disk is never touched; a write it fails is the
+// same failure as on disk.
+TEST(WriteLevelFile, HostThatTakesTheBytesGetsTheFileOrTheFailure)
+{
+    TempDir folder;
+    MemoryHost host(folder.Path());
+    const std::string hex = UpperHex(NumberedBytes(200'000));  // more than one piece
+    SaveFile::WriteLevelFile(hex, "grass", host);
+    ASSERT_EQ(host.files.size(), 1U);
+    EXPECT_EQ(host.files.begin()->first, folder.Path() / "grass.lvl");
+    EXPECT_EQ(host.files.begin()->second, NumberedBytes(200'000));
+    EXPECT_EQ(host.reports, std::vector<std::string>{"status grass.lvl created."});
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{});
+
+    MemoryHost failing(folder.Path());
+    failing.writeFailure = std::make_error_code(std::errc::no_space_on_device);
+    EXPECT_EQ(ConversionFailure([&] { SaveFile::WriteLevelFile(hex, "grass", failing); }),
+              "Cannot write " + (folder.Path() / "grass.lvl").string() + ": No space left on device");
+    EXPECT_EQ(failing.files.size(), 0U);
+    EXPECT_EQ(failing.reports, std::vector<std::string>{});
 }

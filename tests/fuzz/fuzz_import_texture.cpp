@@ -1,52 +1,28 @@
-// Converts arbitrary bytes as a texture file and checks the outcome against a
-// statement of the format's rules of its own: a refused file leaves
-// everything as it was, an accepted one becomes records with the rules' sizes
-// and the pixel data in order, and no temporary file is left.
+// Converts arbitrary bytes as a texture and checks the outcome against a
+// statement of the format's rules of its own: a refused texture writes
+// nothing, an accepted one becomes records with the rules' sizes and the
+// pixel data in order. The level file is kept in memory: on disk, opening and
+// renaming files took most of each run.
 
-#include <cmath>
+#include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "conversion/import_file.h"
+#include "level_sizes.h"
 #include "require.h"
 #include "support/expected_level_file.h"
-#include "support/recording_host.h"
-#include "support/temp_dir.h"
-
-// Each level's size, or nothing when the texture must be refused. Exact in
-// double precision: a size that can be accepted is far below 2^53, and the
-// default rounding mode rounds to nearest with ties to even.
-static std::optional<std::vector<std::uint32_t>> LevelSizes(const std::vector<std::uint8_t>& texture)
-{
-    using namespace FileLayout;
-    if (texture.size() < kDdsHeaderBytes || !TagAt(texture, 0, kDdsMagic)) {
-        return std::nullopt;
-    }
-    const std::string fourCc(texture.begin() + kDdsFourCcOffset, texture.begin() + kDdsFourCcOffset + 4);
-    const double bytesPerPixel = fourCc == "DXT1" ? 0.5 : fourCc == "DXT3" ? 1 : 2;
-    const double floor = fourCc == "DXT1" ? 8 : fourCc == "DXT3" ? 16 : 0;
-    double size = std::nearbyint(bytesPerPixel * LittleEndianAt(texture, kDdsHeightOffset) * LittleEndianAt(texture, kDdsWidthOffset));
-    if (size > 2'147'483'647 || (texture[kDdsMipCountOffset] > 0 && size + 24 > 2'147'483'647)) {
-        return std::nullopt;
-    }
-    std::vector<std::uint32_t> sizes;
-    for (int level = 0; level < texture[kDdsMipCountOffset]; ++level) {
-        sizes.push_back(static_cast<std::uint32_t>(size));
-        size = std::max(std::nearbyint((size < 8 ? 4 : size) / 4), floor);
-    }
-    return sizes;
-}
+#include "support/memory_host.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const TempDir folder;  // one folder for the whole run keeps an iteration cheap
     const std::vector<std::uint8_t> texture(data, data + size);
-    const std::vector<std::uint8_t> earlier{'o', 'l', 'd'};
-    WriteBytes(folder / "texture.dds", texture);
-    WriteBytes(folder / "texture.lvl", earlier);
+    ImportFile::SourceBytes.assign(texture.begin(), texture.end());
 
-    RecordingHost host(folder.Path());
-    const std::string failure = ConversionFailure([&] { ImportFile::ImportTexture(folder / "texture.dds", host); });
+    MemoryHost host("levels");
+    const std::string failure = ConversionFailure([&] { ImportFile::ImportLoadedTexture("textures/texture.dds", host); });
     Require(failure.empty(), failure.c_str());
     // The maximum first; a value and an event round each time 25,000 bytes are
     // done (the byte that fills a piece counted after the events); the length last.
@@ -58,17 +34,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         progress.push_back("value " + std::to_string(size));
     }
     Require(host.progress == progress, "the bar moves as the bytes are encoded");
-    Require(std::ranges::equal(ImportFile::SourceBytes, texture), "the source bytes hold the file");
-    Require(NamesIn(folder.Path()) == std::vector<std::string>{"texture.dds", "texture.lvl"}, "no temporary is left");
 
-    // A refused file keeps the earlier level file and is encoded whole.
+    // A refused texture opens no level file and is encoded whole.
     const auto sizes = LevelSizes(texture);
     const std::span<const std::uint8_t> pixels = sizes ? std::span(texture).subspan(FileLayout::kDdsHeaderBytes) : std::span(texture);
-    const std::vector<std::uint8_t> levelFile = sizes ? ExpectedLevelFile(pixels, *sizes) : earlier;
-    const std::size_t taken = sizes ? levelFile.size() - 32 * sizes->size() : 0;
     const char* report = sizes ? "status texture.lvl created." : "message Not a supported DDS File";
     Require(host.reports == std::vector<std::string>{report}, "a refusal shows its message, a level file is reported");
-    Require(ReadBytes(folder / "texture.lvl") == levelFile, "the level file has the rules' records and pixel data");
-    Require(std::ranges::equal(ImportFile::HexText, UpperHex(pixels.subspan(taken))), "the hex text keeps the rest");
+    Require(host.opened == (sizes ? 1U : 0U), "only an accepted texture opens a level file");
+    if (sizes) {
+        const std::vector<std::uint8_t> levelFile = ExpectedLevelFile(pixels, *sizes);
+        Require(host.files.size() == 1 && host.files.begin()->first == std::filesystem::path("levels") / "texture.lvl",
+                "the level file goes into the output directory, named after the texture");
+        Require(host.files.begin()->second == levelFile, "the level file has the rules' records and pixel data");
+        const std::size_t taken = levelFile.size() - 32 * sizes->size();
+        Require(std::ranges::equal(ImportFile::HexText, UpperHex(pixels.subspan(taken))), "the hex text keeps the rest");
+    } else {
+        Require(std::ranges::equal(ImportFile::HexText, UpperHex(pixels)), "a refused texture is encoded whole");
+    }
     return 0;
 }

@@ -117,6 +117,13 @@ TEST(DecodePicture, HeadersThatLieAboutTheirDataAreRefused)
     bmp[14] = 200;  // a header of no known size
     EXPECT_THROW(DecodePicture(PictureKind::Bmp, bmp), PictureError);
 
+    // Run-length data that ends on an odd literal, without its padding byte:
+    // the end-of-picture mark behind the file must not be read.
+    std::vector<std::uint8_t> rle = TestPicture("rle8.bmp");
+    rle.resize(1078);  // the headers and the palette
+    rle.insert(rle.end(), {0x00, 0x03, 5, 5, 5, /* past the end: */ 0xEE, 0x00, 0x01});
+    EXPECT_THROW(DecodePicture(PictureKind::Bmp, std::span(rle).first(rle.size() - 3)), PictureError);
+
     // A picture whose alpha channel is zero throughout is meant opaque.
     std::vector<std::uint8_t> clear = TestPicture("rgba32.tga");
     for (std::size_t alpha = 18 + 3; alpha < clear.size(); alpha += 4) {

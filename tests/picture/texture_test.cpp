@@ -115,6 +115,23 @@ TEST(EncodeTexture, EachFormatGivesAChainWhoseRecordsAreItsLevels)
     EXPECT_THROW(EncodeTexture(TestImage(6, 6), TextureFormat::Dxt1, 1), PictureError);
 }
 
+// A level of 6 bytes is stored as 4, so no 16-bit format carries a 1 x 3
+// picture; the refusal says so of the format asked for, not of DXT1.
+TEST(EncodeTexture, SixBytePictureIsRefusedInTheFormatAskedFor)
+{
+    for (const auto& [width, height] : {std::pair{1u, 3u}, {3u, 1u}}) {
+        try {
+            EncodeTexture(TestImage(width, height), TextureFormat::R5G6B5, 1);
+            ADD_FAILURE() << "a " << width << " x " << height << " picture was encoded";
+        } catch (const PictureError& error) {
+            EXPECT_EQ(std::string(error.what()), "a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                                                     " cannot be a r5g6b5 level file: its 6 bytes are fewer than 8, "
+                                                     "which the level file stores as 4");
+        }
+    }
+    EXPECT_EQ(EncodeTexture(TestImage(2, 2), TextureFormat::A4R4G4B4, 1).levelCount, 2u);
+}
+
 TEST(EncodeTexture, DecodedLevelsAreThePictureWithinTheFormatsError)
 {
     for (const TextureFormat format : {TextureFormat::Dxt1, TextureFormat::R5G6B5, TextureFormat::A1R5G5B5, TextureFormat::A4R4G4B4}) {

@@ -44,6 +44,16 @@ Image Decode(const std::string& name, const DecodeLimits& limits = {})
     return DecodePicture(DetectPicture(bytes, name), bytes, limits);
 }
 
+std::string DecodeFailure(PictureKind kind, std::span<const std::uint8_t> bytes)
+{
+    try {
+        DecodePicture(kind, bytes);
+    } catch (const PictureError& error) {
+        return error.what();
+    }
+    return "decoded";
+}
+
 }  // namespace
 
 TEST(DecodePicture, EveryFormatAndLayoutGivesThePictureTheWayUp)
@@ -123,6 +133,13 @@ TEST(DecodePicture, HeadersThatLieAboutTheirDataAreRefused)
     rle.resize(1078);  // the headers and the palette
     rle.insert(rle.end(), {0x00, 0x03, 5, 5, 5, /* past the end: */ 0xEE, 0x00, 0x01});
     EXPECT_THROW(DecodePicture(PictureKind::Bmp, std::span(rle).first(rle.size() - 3)), PictureError);
+
+    // A PNG chunk that claims more bytes than the file holds: libpng would
+    // allocate all of them before finding the file short.
+    std::vector<std::uint8_t> png = TestPicture("rgba.png");
+    const std::size_t end = png.size() - 12;  // the IEND chunk
+    png.insert(png.begin() + static_cast<std::ptrdiff_t>(end), {0x70, 0xDF, 0xE1, 0xC6, 'i', 'T', 'X', 't', 0, 0});
+    EXPECT_EQ(DecodeFailure(PictureKind::Png, png), "the PNG picture cannot be read: a chunk runs past the end of the file");
 
     // A picture whose alpha channel is zero throughout is meant opaque.
     std::vector<std::uint8_t> clear = TestPicture("rgba32.tga");

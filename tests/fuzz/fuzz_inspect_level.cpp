@@ -213,6 +213,8 @@ void CheckFault(const TempDir& folder, std::vector<std::uint8_t> texture, std::u
     case 6: {  // cut inside a record (a cut between records leaves a sound, shorter file)
         const std::size_t cut = start + 1 + value % (starts[number + 1] - start - 1);
         file.resize(cut);
+        // Without its whole "LVL_" no record starts there: the one before is named.
+        named = cut - start < 4 && number > 0 ? number - 1 : number;
         break;
     }
     default: {  // bytes after the last record, which no record claims

@@ -67,8 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool converted = host.files.size() == 1;
 
     if (size < 4 || !TagAt(texture, 0, FileLayout::kDdsMagic)) {
-        Require(report.kind.empty() && report.errors.size() == 1 && report.warnings.empty(), "not a texture, and said so");
         Require(!converted, "the conversion refuses what is not a texture");
+        if (size >= 4 && TagAt(texture, 0, FileLayout::kLevelTag)) {
+            Require(report.kind == "level file", "a level file is told by its content, whatever its name");
+            return 0;
+        }
+        Require(report.kind.empty() && report.errors.size() == 1 && report.warnings.empty(), "not a texture, and said so");
         return 0;
     }
     Require(report.kind == "DDS texture", "a file that starts \"DDS \" is looked at as a texture");

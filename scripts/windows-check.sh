@@ -134,6 +134,18 @@ cmake --build "$build" -j "$jobs"
 ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE native
 
 failures=0
+# Polls rather than `xdotool search --sync`: Wine makes and destroys helper
+# windows while the tree is walked, and one that goes mid-walk (BadWindow)
+# ends the whole search.
+window_shows() {  # window_shows CAPTION: within 60 s
+    local deadline=$((SECONDS + 60))
+    while ((SECONDS < deadline)); do
+        DISPLAY=:$display xdotool search --onlyvisible --name "^$1\$" > /dev/null 2>&1 && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
 fail() {
     echo "windows-check: $*" >&2
     failures=$((failures + 1))
@@ -262,7 +274,7 @@ cp "$paths/pictures/bark.png" "$zip_dir/textures/Grün/bark.png"
     printf '%s,second field\r\n' "$folder" | iconv -f UTF-8 -t CP1252 > "$program/torvanepref.ini"
     (cd "$program" && exec "$wine" torvane.exe > /dev/null 2>&1) &
     torvane_pid=$!
-    if DISPLAY=:$display timeout 60 xdotool search --sync --onlyvisible --name '^Torvane by Quorrin$' > /dev/null; then
+    if window_shows 'Torvane by Quorrin'; then
         "$wine" taskkill /im torvane.exe > /dev/null 2>&1 || true  # a close, as the user makes it
         timeout 30 tail --pid="$torvane_pid" -f /dev/null || fail "torvane.exe from the ZIP did not end when closed"
         printf '%s\r\n' "$folder" | iconv -f UTF-8 -t CP1252 | cmp -s - "$program/torvanepref.ini" ||

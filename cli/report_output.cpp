@@ -81,12 +81,16 @@ void WriteJsonReport(const FileReport& report, std::ostream& out)
             << ",\n";
     }
     if (!report.recordColumns.empty()) {
+        // Escaped once, not once a row: a level file may hold thousands of records.
+        std::vector<std::string> keys;
+        for (const FileReport::Column& column : report.recordColumns) {
+            keys.push_back(JsonString(column.key));
+        }
         out << "      \"records\": [";
         for (std::size_t row = 0; row < report.records.size(); ++row) {
             out << (row > 0 ? "," : "") << "\n        {";
-            for (std::size_t column = 0; column < report.recordColumns.size(); ++column) {
-                out << (column > 0 ? ", " : "") << JsonString(report.recordColumns[column].key) << ": "
-                    << report.records[row][column];
+            for (std::size_t column = 0; column < keys.size(); ++column) {
+                out << (column > 0 ? ", " : "") << keys[column] << ": " << report.records[row][column];
             }
             out << '}';
         }

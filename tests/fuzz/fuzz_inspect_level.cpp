@@ -20,10 +20,10 @@
 #include "cli/report_output.h"
 #include "conversion/import_file.h"
 #include "conversion/path_text.h"
+#include "json_parses.h"
 #include "level_sizes.h"
 #include "require.h"
 #include "support/dds_builder.h"
-#include "support/json_check.h"
 #include "support/memory_host.h"
 #include "support/temp_dir.h"
 
@@ -92,7 +92,7 @@ FileReport Inspect(const TempDir& folder, const std::vector<std::uint8_t>& file)
     FileReport renamed = report;  // a name of any bytes, as the system may give one
     renamed.path = PathFromUtf8(std::string(file.begin(), file.begin() + std::min<std::size_t>(file.size(), 24)));
     WriteReportsAsJson({report, renamed}, json);
-    Require(JsonCheck::Valid(json.str()), "the JSON output parses");
+    Require(JsonParses(json.str()), "the JSON output parses");
     return report;
 }
 

@@ -14,9 +14,9 @@
 #include "cli/file_report.h"
 #include "cli/report_output.h"
 #include "conversion/import_file.h"
+#include "json_parses.h"
 #include "require.h"
 #include "support/expected_level_file.h"
-#include "support/json_check.h"
 #include "support/memory_host.h"
 #include "support/temp_dir.h"
 
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream json, text;
     WriteReportsAsJson({report}, json);
     WriteReportsAsText({report}, text);
-    Require(JsonCheck::Valid(json.str()), "the JSON output parses");
+    Require(JsonParses(json.str()), "the JSON output parses");
 
     static ImportFile::ConversionState state;
     state.sourceBytes.assign(texture.begin(), texture.end());

@@ -46,10 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "a decoded picture has a size within the limits");
     Require(picture.rgba.size() == std::size_t{4} * picture.width * picture.height, "a decoded picture has every pixel");
 
-    // DXT1 for the small ones, which take longest to encode a pixel; a 16-bit
-    // format takes any size, so larger ones always get to the level file.
+    // DXT1 only for the smallest, as its blocks take longest to encode and a
+    // block encodes the same whatever the picture around it; a 16-bit format
+    // takes any size, so larger ones always get to the level file.
     const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
-    const bool small = picture.width <= 32 && picture.height <= 32;
+    const bool small = picture.width <= 8 && picture.height <= 8;
     const Picture::TextureFormat format = small && choice % 2 == 0 ? Picture::TextureFormat::Dxt1
                                           : choice % 3 == 0         ? Picture::TextureFormat::R5G6B5
                                           : choice % 3 == 1         ? Picture::TextureFormat::A1R5G5B5

@@ -154,6 +154,17 @@ struct RecordHeader {
     std::optional<std::string> misplacedTag;  // what is wrong with its tags, if anything
 };
 
+std::uint64_t ExpectedLevelLength(const RecordHeader& header)
+{
+    return std::uint64_t{LevelPlan::StoredSize(header.sizeField)} + kLevelLengthOverhead;
+}
+
+// Whether its sizes agree with each other, as the conversion writes them.
+bool FieldsAgree(const RecordHeader& header)
+{
+    return header.bodySize == header.sizeField && header.levelLength == ExpectedLevelLength(header);
+}
+
 RecordHeader ReadRecordHeader(FileReader& file, std::uint64_t offset)
 {
     const Block bytes = file.Read(offset, kRecordHeaderBytes);
@@ -281,12 +292,14 @@ private:
     }
 
     // How many well-formed records without data end the file after
-    // `dataStart`, numbered on from `firstIndex`; 0 when that is not how it ends.
+    // `dataStart`, numbered on from `firstIndex`; 0 when that is not how it
+    // ends. Headers whose sizes disagree are not the conversion's: they are
+    // the short record's own data.
     std::uint64_t EmptyRecordsClosingTheFile(std::uint64_t dataStart, std::uint32_t firstIndex)
     {
         for (std::uint64_t count = 1; count * kRecordHeaderBytes <= file_.Size() - dataStart; ++count) {
             const RecordHeader header = ReadRecordHeader(file_, file_.Size() - count * kRecordHeaderBytes);
-            if (header.misplacedTag || file_.Error()) {
+            if (header.misplacedTag || file_.Error() || !FieldsAgree(header)) {
                 return 0;
             }
             if (header.index == firstIndex) {
@@ -308,7 +321,7 @@ private:
             report_.errors.push_back(Name(number) + ": its INFO size " + std::to_string(header.sizeField) +
                                      " and BODY size " + std::to_string(header.bodySize) + " differ");
         }
-        const std::uint64_t expectedLength = std::uint64_t{LevelPlan::StoredSize(header.sizeField)} + kLevelLengthOverhead;
+        const std::uint64_t expectedLength = ExpectedLevelLength(header);
         if (header.levelLength >= kLevelLengthOverhead && header.levelLength != expectedLength) {
             report_.errors.push_back(Name(number) + ": its \"LVL_\" length " + std::to_string(header.levelLength) +
                                      " should be " + std::to_string(expectedLength) + " for a level size of " +

@@ -58,6 +58,7 @@ TEST(ExamineFile, EachFaultOfATextureOrLevelFileIsNamed)
     const std::pair<Bytes, std::string> cases[] = {
         {kShortTexture, "warning: the pixel data is 20 bytes shorter than the 40 bytes its levels claim"},
         {kShortLevelFile, "warning: record 0 carries 20 of its 32 data bytes and the 1 record after it none"},
+        {Poke(kShortLevelFile, 80, 9), "error: record 0: no record starts where its data ends, at offset 64"},
         {BuildDds({4, 4, 5, "", NumberedBytes(50)}), "warning: the mipmap count 5 is more than the 3 levels a 4 x 4"},
         {BuildDds({4, 4, 0, "", NumberedBytes(3)}), "hold no records\n  warning: 3 bytes of pixel data are left over"},
         {BuildDds({65'536, 32'768, 1, "", {}}), "error: the conversion refuses it: the first level's size is over"},

@@ -60,8 +60,8 @@ void KeepTexture(const ConversionJob& job, const std::vector<std::uint8_t>& text
     if (fs::equivalent(job.source, *job.keptDds, error)) {
         throw ConversionError("would overwrite itself with the texture to keep, " + PathText(*job.keptDds));
     }
-    fs::create_directories(job.keptDds->parent_path().empty() ? fs::path(".") : job.keptDds->parent_path(), error);
-    error.clear();
+    std::error_code ignored;  // a folder that cannot be made is reported by the write
+    fs::create_directories(job.keptDds->parent_path().empty() ? fs::path(".") : job.keptDds->parent_path(), ignored);
     ReplacementFile file(*job.keptDds, error);
     for (const fs::path& leftover : file.RemovedLeftovers()) {
         notices.push_back("removed " + PathText(leftover) + ", left behind by an earlier write of " +

@@ -159,3 +159,18 @@ TEST_F(PictureTools, PreviewsShowThePictureAndMarkShortLevels)
     EXPECT_NE(cut.out.find("short.level-0.png: 8 x 8 DXT1, truncated: 8 of its 32 bytes"), std::string::npos) << cut.out;
     EXPECT_TRUE(fs::exists(folder / "seen/short.level-1.png"));
 }
+
+// A level file is read in the format asked for; one that cannot be shown is
+// named, fails the run, and the next is still shown.
+TEST_F(PictureTools, PreviewsReadTheFormatAskedForAndNameWhatCannotBeShown)
+{
+    Add("quad.png", TestPicture("rgba.png"));
+    ASSERT_EQ(Run({"quad.png"}).status, 0);
+    Add("empty.lvl", {});
+    const ChildProgram::Result run =
+        Run({"--preview", "seen", "--format", "a4r4g4b4", "empty.lvl", "quad.lvl"}, TORVANE_INSPECT);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "empty.lvl: it holds no level to show\n");
+    // Its first record's 16 bytes are 8 pixels of two bytes.
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), Native("seen/quad.level-0.png") + ": 4 x 2 16-bit A4R4G4B4");
+}

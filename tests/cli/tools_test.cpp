@@ -191,6 +191,15 @@ TEST_F(ConvertTool, NamesThatAreNotUtf8Convert)
     EXPECT_TRUE(Exists("raw/\xE9t\xE9.lvl") && Exists("given/\xFF.lvl"));
 }
 
+bool Eventually(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    return done();
+}
+
 // Root reads any folder: the tool then runs as nobody, so that it meets one
 // it cannot list. Nobody may not reach the build (a clone in a home folder of
 // mode 0700), so it runs a copy of the tool in the scratch folder.
@@ -206,15 +215,19 @@ TEST_F(ConvertTool, AFolderThatCannotBeListedIsNamedWithItsReasonAndTheBatchGoes
     fs::permissions(folder / "mod/locked", fs::perms::all);  // so that the folder can be removed
     EXPECT_EQ(run.err, "mod/locked: Permission denied\n");
     EXPECT_EQ(run.out, "mod/a.dds: would write mod/a.lvl\n");
-}
 
-bool Eventually(const std::function<bool()>& done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(20ms);
-    }
-    return done();
+    // Watched, it is named once, not again at each look.
+    fs::permissions(folder / "mod", fs::perms::all);
+    fs::permissions(folder / "mod/locked", fs::perms::none);
+    ChildProgram watcher({folder / "tool", "--watch", "-r", "mod"}, folder.Path(),
+                         [] { static_cast<void>(geteuid() == 0 && setuid(65534) == 0); });
+    ASSERT_TRUE(Eventually([&] { return Exists("mod/a.lvl"); }));
+    Add({"mod/c.dds"});
+    ASSERT_TRUE(Eventually([&] { return Exists("mod/c.lvl"); }));
+    watcher.Signal(SIGINT);
+    const ChildProgram::Result watched = watcher.Wait();
+    fs::permissions(folder / "mod/locked", fs::perms::all);
+    EXPECT_EQ(watched.err, "mod/locked: Permission denied\n");
 }
 
 // Everything written to `descriptor` until its other end is closed.

@@ -2,6 +2,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "conversion/conversion_error.h"
@@ -92,31 +93,21 @@ bool WriteLevelPreviews(const fs::path& file, const fs::path& directory, Picture
         if (error) {
             throw ConversionError("cannot read it: " + error.message());
         }
-        Picture::DdsFormat format;
-        std::uint32_t width = 0;
-        std::uint32_t height = 0;
-        std::vector<std::uint8_t> levelFile;
         const Picture::PictureKind kind = Picture::DetectPicture(bytes, file);
         if (kind != Picture::PictureKind::None) {
             bytes = Picture::EncodeTexture(Picture::DecodePicture(kind, bytes), levelFileFormat, 1).dds;
         }
-        if (const auto header = Picture::ReadDdsHeader(bytes)) {
-            format = header->format;
-            width = header->width;
-            height = header->height;
-            levelFile = LevelFileOf(bytes);
-        } else {
-            // Level files, whatever their name: their first record says how big they are.
-            format = Picture::ReadDdsHeader(Picture::WriteDds(levelFileFormat, 4, 4, 1, {}))->format;
-            levelFile = std::move(bytes);
-        }
+        // Anything else is a level file, whatever its name: its first record says how big it is.
+        const auto header = Picture::ReadDdsHeader(bytes);
+        const Picture::DdsFormat format =
+            header ? header->format : Picture::ReadDdsHeader(Picture::WriteDds(levelFileFormat, 4, 4, 1, {}))->format;
+        const std::vector<std::uint8_t> levelFile = header ? LevelFileOf(bytes) : std::move(bytes);
         const std::vector<Picture::LevelRecordData> records = Picture::ReadLevelRecords(levelFile);
         if (records.empty()) {
             throw ConversionError("it holds no level to show");
         }
-        if (width == 0) {
-            std::tie(width, height) = Picture::GuessLevelFileSize(format, records.front().sizeField);
-        }
+        const auto [width, height] = header ? std::pair(header->width, header->height)
+                                            : Picture::GuessLevelFileSize(format, records.front().sizeField);
         fs::create_directories(directory, error);
         bool whole = true;
         const std::vector<Picture::PreviewLevel> levels = Picture::PreviewLevels(records, format, width, height);

@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 #include "conversion/replacement_file.h"
@@ -140,6 +141,30 @@ TEST(WriteLevelFile, TheNextWriteRemovesTheTemporaryAKilledOneLeftAndNothingElse
                                                       "status grass.lvl created."}));
     EXPECT_EQ(NamesIn(folder.Path()), expected);
 }
+
+
+#ifndef _WIN32
+// A level file is made as any new file is, for whom the umask allows, and no
+// write, made or failed, leaves a descriptor open behind it.
+TEST(WriteLevelFile, ANewLevelFileHasTheUsualModeAndNoWriteLeavesADescriptorOpen)
+{
+    namespace fs = std::filesystem;
+    const auto openDescriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const mode_t mask = umask(0);
+    umask(mask);
+    TempDir folder;
+    const auto before = openDescriptors();
+    RecordingHost host(folder.Path());
+    SaveFile::WriteLevelFile("0A0B", "grass", host);
+    SaveFile::WriteLevelFile("0C", "grass", host);  // over the earlier one
+    RecordingHost missing(folder.Path() / "missing");
+    EXPECT_NE(ConversionFailure([&] { SaveFile::WriteLevelFile("0A", "grass", missing); }), "");
+    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(fs::status(folder / "grass.lvl").permissions(), static_cast<fs::perms>(0666 & ~mask));
+}
+#endif
 
 
 // A host that takes the level file itself gets every byte, in pieces as the

@@ -60,6 +60,17 @@ TEST_F(FormTest, ListsFollowTheirFoldersOncePerChangeKeepingSelectionAndScrollAn
     QObject::connect(form->findChild<FolderWatch*>(), &FolderWatch::Changed, [&] { ++idleRefreshes; });
     QTest::qWait(400);
     EXPECT_EQ(idleRefreshes, 0) << "a quiet folder is not read again";
+
+    // Dir1's folder is watched when it is not Dir2's; an arrow key moves
+    // through Dir2, and only Return opens the entry it reached.
+    ASSERT_TRUE(Dir1()->SetPath(textures / "fresh"));
+    WriteBytes(textures / "fresh" / "new.lvl", {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return File1()->count() == 1; }, 5'000));
+    Dir2()->setCurrentItem(Dir2()->findItems("textures", Qt::MatchRecursive).value(0));
+    QTest::keyClick(Dir2(), Qt::Key_Down);
+    EXPECT_EQ(Dir2()->Path(), textures);
+    QTest::keyClick(Dir2(), Qt::Key_Return);
+    EXPECT_EQ(Dir2()->Path(), textures / "fresh");
 }
 
 TEST_F(FormTest, FileHasNoItemsHelpOnlyAboutWhichOpensAboutAndCaptionsAndFolderListsShowTheirFonts)

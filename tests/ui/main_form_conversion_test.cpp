@@ -85,6 +85,9 @@ TEST_F(FormTest, TheBarIsFullExactlyAtTheEndAndNeverBusy)
             EXPECT_EQ(bar->value(), bar->maximum()) << length;
         }
     }
+    form->SetProgressMaximum(1);  // a one-byte level file
+    form->SetProgressValue(1);
+    EXPECT_EQ(bar->value(), bar->maximum());
     form->SetProgressMaximum(0);
     EXPECT_TRUE(bar->minimum() < bar->maximum() && bar->value() == 0);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/batch_console.h"
+#include "cli/console_host.h"
 
 namespace {
 
@@ -59,6 +60,22 @@ TEST(BatchConsole, TheProgressLineFollowsTheFirstTextureStillConvertingAndGoesWi
     });
     EXPECT_EQ(interrupted.err, "\r[1/2] a.dds 50%\033[K\r\033[K");
     EXPECT_EQ(interrupted.out, "");
+}
+
+// A texture's host hands the console each new whole percent, the first
+// from the start of the encoding on.
+TEST(ConsoleHost, HandsTheConsoleEachNewWholePercentOfTheTexture)
+{
+    const Shown shown = Play([](BatchConsole& console) {
+        ConsoleHost host(console);
+        host.Begin(0, "out");
+        host.SetProgressMaximum(200);
+        host.SetProgressValue(2);
+        host.SetProgressValue(3);  // still 1%
+        host.SetProgressValue(200);
+        console.Finish(0, kA);
+    });
+    EXPECT_EQ(shown.err, "\r[1/2] a.dds 0%\033[K\r[1/2] a.dds 1%\033[K\r[1/2] a.dds 100%\033[K\r\033[K");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The window's controls: how the lists follow one another and the file
 // system, the drives offered, and the menus.
+#include <QAbstractItemModel>
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,12 +29,25 @@ TEST_F(FormTest, Drive1OffersRealVolumesAndEachListMovesOnlyTheListsThatFollowIt
     QTest::mouseDClick(Dir1()->viewport(), Qt::LeftButton, {}, levels);
     // Scratch folders stand in for volumes.
     Drive1()->SetDrives({QDir::rootPath(), Q(temp.Path() / "volume"), Q(temp.Path() / "gone")}, QDir::rootPath());
+    EXPECT_EQ(Drive1()->count(), 3) << "the current drive is offered once";
     QTest::keyClick(Drive1(), Qt::Key_Down);
     Dir2()->setCurrentItem(Dir2()->findItems("stone", Qt::MatchRecursive).value(0));
     QTest::keyClick(Dir2(), Qt::Key_Return);
     QTest::keyClick(Drive1(), Qt::Key_Down);  // a drive that cannot be shown
     EXPECT_EQ(QStringList({File1()->item(0)->text(), File2()->item(0)->text()}), QStringList({"l.lvl", "s.dds"}));
-    EXPECT_EQ(messages, QStringList{"Cannot open directory " + Q(temp.Path() / "gone") + ": No such file or directory"});
+    // A folder that goes while its list fills cannot give its files.
+    const std::filesystem::path shortLived = temp.Path() / "short-lived";
+    for (DirectoryList* list : {Dir1(), Dir2()}) {
+        Made(shortLived);
+        const auto removal = QObject::connect(list->model(), &QAbstractItemModel::rowsInserted,
+                                              [&] { std::filesystem::remove(shortLived); });
+        list->SetPath(shortLived);
+        QObject::disconnect(removal);
+    }
+    const QString gone = ": No such file or directory";
+    EXPECT_EQ(messages, QStringList({"Cannot open directory " + Q(temp.Path() / "gone") + gone,
+                                     "Cannot open directory " + Q(shortLived) + gone,
+                                     "Cannot open directory " + Q(shortLived) + gone}));
 }
 
 TEST_F(FormTest, ListsFollowTheirFoldersOncePerChangeKeepingSelectionAndScrollAndConvertNothing)

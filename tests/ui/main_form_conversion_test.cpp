@@ -1,4 +1,5 @@
 // Converting from File2, and what the window does while a conversion runs.
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -67,6 +68,26 @@ TEST_F(FormTest, InputDuringAConversionIsRefusedEvenQueuedAndTheListsAndACloseWa
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(ReadBytes(preferenceFile), Bytes(textures.string() + "\r\n"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return File2()->count() == 3; }, 5'000));
+}
+
+// Pieces of a large texture come far faster than a screen refreshes: the
+// window's events are let through while it converts, but not at every piece.
+TEST_F(FormTest, ALargeTextureLetsEventsThroughAtTheScreensPaceNotAtEachPiece)
+{
+    WriteBytes(textures / "large.dds", Texture(25'000'000));  // a thousand pieces
+    StartOnTextures();
+    int passes = 0;
+    QTimer everyPass;  // fires each time events are let through
+    QObject::connect(&everyPass, &QTimer::timeout, [&] { ++passes; });
+    everyPass.start(0);
+    QElapsedTimer clock;
+    clock.start();
+    ClickEntry(File2(), 0);
+    const qint64 elapsedMs = clock.elapsed();
+    everyPass.stop();
+    EXPECT_TRUE(std::filesystem::exists(textures / "large.lvl"));
+    EXPECT_GE(passes, 1);
+    EXPECT_LE(passes, elapsedMs / 10 + 2) << "more than a hundred a second, in " << elapsedMs << " ms";
 }
 
 // Past 2^24 most lengths have no exact single-precision value: whichever

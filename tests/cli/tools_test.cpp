@@ -399,6 +399,27 @@ TEST_F(ConvertTool, KilledAnywhereInAWriteTheEarlierLevelFileStaysAndTheNextRunR
     EXPECT_GE(replaced, 1u);
 }
 
+// Two jobs convert two textures at once: while the tool's first thread is
+// held in the write of its level file, the other texture still converts.
+// (Traced, that thread is slow: the other may have taken both textures.)
+TEST_F(ConvertTool, TwoJobsConvertTwoTexturesAtOnce)
+{
+    Add({"a.dds", "b.dds"});
+    ChildProgram tool({TORVANE_CONVERT, "-j2", "a.dds", "b.dds"}, folder.Path(), SyscallTracer::TraceMe);
+    SyscallTracer tracer(tool.Id());
+    std::string held;
+    tracer.RunUntil([&](const SyscallTracer::Stop& stop) {
+        held = stop.entry && stop.number == SYS_write ? tracer.FileOf(stop.arguments[0]) : "";
+        return held.ends_with(".tmp");
+    });
+    const bool otherConverted = Eventually([&] { return Exists("a.lvl") || Exists("b.lvl"); });
+    tracer.Release();
+    EXPECT_TRUE(otherConverted) << "nothing converted while " << held << " was held";
+    const ChildProgram::Result run = tool.Wait();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "a.lvl created.\nb.lvl created.\n");
+}
+
 // A watched texture deleted, replaced, rewritten or truncated in the middle of
 // its read is named once with what happened, and nothing is written from it;
 // the watcher goes on and converts the version that settles then. The tool

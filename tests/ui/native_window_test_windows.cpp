@@ -8,12 +8,15 @@
 #include <QFontInfo>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -66,15 +69,60 @@ int VisibleWindowsOfThisProgramCaptioned(const QString& caption)
     return search.second;
 }
 
-// A click of the left button where the user would make it, through the system's input queue.
-void ClickAt(const QPoint& point)
+// Sends mouse input of `flags`, at the screen point `at` when it is given.
+void SendMouse(DWORD flags, std::optional<POINT> at = std::nullopt)
 {
-    SetCursorPos(point.x(), point.y());
-    INPUT press[2] = {};
-    press[0].type = press[1].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, press, sizeof(INPUT));
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (at) {
+        // Absolute positions run from 0 to 65535 across the primary screen.
+        input.mi.dx = MulDiv(at->x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(at->y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+// The last screen point at which the pointer moved over `window`, as Qt saw it.
+class PointerSpy : public QObject {
+public:
+    explicit PointerSpy(QWidget* window) : window_(window->windowHandle()) { window_->installEventFilter(this); }
+    QPoint Last() const { return last_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseMove) {
+            last_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        }
+        return false;
+    }
+
+private:
+    QWindow* window_;
+    QPoint last_{-1, -1};
+};
+
+// A click of the left button at `point` of `widget`, where the user would
+// make it, through the system's input queue. The press waits until the
+// window has seen the pointer arrive there: under Wine, a press made at once
+// may still land where the pointer was before.
+void ClickAt(QWidget* widget, const QPoint& point)
+{
+    const QPoint inWindow = widget->mapTo(widget->window(), point);
+    POINT screen{inWindow.x(), inWindow.y()};
+    ASSERT_TRUE(ClientToScreen(Handle(widget->window()), &screen));
+    const PointerSpy spy(widget->window());
+    const QPoint target(screen.x, screen.y);
+    bool arrived = false;
+    for (int attempt = 0; attempt < 10 && !arrived; ++attempt) {
+        SendMouse(0, screen);
+        arrived = QTest::qWaitFor([&] { return spy.Last() == target; }, 500);
+    }
+    ASSERT_TRUE(arrived) << "the pointer did not reach " << screen.x << ", " << screen.y;
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
 }
 
 // The whole window as the desktop shows it, frame and caption included.
@@ -195,7 +243,7 @@ TEST_F(FormTest, OnWindowsAClickOnATextureWritesTheLevelFileTheLinuxBuildWrites)
     StartOnTextures();
     QListWidget* list = File2();
     ASSERT_EQ(list->count(), 1);
-    ClickAt(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center()));
+    ClickAt(list->viewport(), list->visualItemRect(list->item(0)).center());
     EXPECT_TRUE(QTest::qWaitFor([this] { return Text1() == "grass.lvl created."; }, 10'000)) << Text1().toStdString();
     EXPECT_EQ(ReadBytes(textures / "grass.lvl"), ReadBytes(reference / "grass.lvl"));
     EXPECT_TRUE(messages.isEmpty());

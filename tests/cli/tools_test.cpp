@@ -177,6 +177,15 @@ TEST_F(InspectTool, OnlySoundFilesExitWithZeroUsageErrorsWithTwoAndNothingIsWrit
     EXPECT_EQ(Inspect({}).status, 2);
     EXPECT_NE(usage.err.find("Try 'torvane-inspect --help'"), std::string::npos);
     EXPECT_EQ(Inspect({"-h"}).status, 0);
+    for (const std::string option : {"--preview", "--format"}) {
+        const ChildProgram::Result valueless = Inspect({"sound.dds", option});
+        EXPECT_EQ(valueless.status, 2);
+        EXPECT_EQ(valueless.err.find("torvane-inspect: option " + option + " needs a value\n"), 0u) << valueless.err;
+    }
+    EXPECT_EQ(Inspect({"--json", "sound.dds"}).out.find("{\n  \"files\": ["), 0u);
+    const ChildProgram::Result folderGiven = Inspect({"."});
+    EXPECT_EQ(folderGiven.status, 1);
+    EXPECT_EQ(folderGiven.out.find(".\n  error: cannot read it: Is a directory\n"), 0u) << folderGiven.out;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
 }
 

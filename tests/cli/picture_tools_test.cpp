@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "picture/picture_decode.h"
 #include "support/child_program.h"
@@ -19,10 +21,11 @@ Bytes TestPicture(const std::string& name) { return ReadBytes(fs::path(TORVANE_P
 
 class PictureTools : public testing::Test {
 protected:
-    ChildProgram::Result Run(std::vector<std::string> arguments, const char* program = TORVANE_CONVERT) const
+    ChildProgram::Result Run(std::vector<std::string> arguments, const char* program = TORVANE_CONVERT,
+                             const std::function<void()>& setup = {}) const
     {
         arguments.insert(arguments.begin(), program);
-        return ChildProgram(arguments, folder.Path(), {}).Wait();
+        return ChildProgram(arguments, folder.Path(), setup).Wait();
     }
 
     void Add(const std::string& name, const Bytes& bytes) const
@@ -153,11 +156,20 @@ TEST_F(PictureTools, PreviewsShowThePictureAndMarkShortLevels)
         }
     }
 
+    // A texture is shown through a level file made in a temporary folder,
+    // which goes with the run.
     Add("short.dds", BuildDds({8, 8, 2, "DXT1", Bytes(8, 0)}));
-    const ChildProgram::Result cut = Run({"--preview", "seen", "short.dds"}, TORVANE_INSPECT);
+    const std::string temporary = folder / "temporary";
+    fs::create_directory(temporary);
+    const ChildProgram::Result cut = Run({"--preview", "seen", "short.dds"}, TORVANE_INSPECT, [&temporary] {
+#ifndef _WIN32
+        setenv("TMPDIR", temporary.c_str(), 1);
+#endif
+    });
     EXPECT_EQ(cut.status, 1);
     EXPECT_NE(cut.out.find("short.level-0.png: 8 x 8 DXT1, truncated: 8 of its 32 bytes"), std::string::npos) << cut.out;
     EXPECT_TRUE(fs::exists(folder / "seen/short.level-1.png"));
+    EXPECT_TRUE(fs::is_empty(temporary));
 }
 
 // A level file is read in the format asked for; one that cannot be shown is

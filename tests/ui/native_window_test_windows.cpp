@@ -87,7 +87,7 @@ void SendMouse(DWORD flags, std::optional<POINT> at = std::nullopt)
 // The last screen point at which the pointer moved over `window`, as Qt saw it.
 class PointerSpy : public QObject {
 public:
-    explicit PointerSpy(QWidget* window) : window_(window->windowHandle()) { window_->installEventFilter(this); }
+    explicit PointerSpy(QWidget* window) { window->windowHandle()->installEventFilter(this); }
     QPoint Last() const { return last_; }
 
 protected:
@@ -100,7 +100,6 @@ protected:
     }
 
 private:
-    QWindow* window_;
     QPoint last_{-1, -1};
 };
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/file_list.h"
 #include "cli/options.h"
+#include "conversion/path_text.h"
 
 namespace {
 
@@ -89,6 +92,15 @@ TEST(ParseOptions, UsageErrorsNameWhatIsWrong)
     for (const auto& [arguments, reason] : cases) {
         EXPECT_EQ(Parsed(arguments), "error: " + reason);
     }
+}
+
+// The byte order mark a list saved on Windows starts with is the text's, not
+// its first name's; further down one belongs to the name it starts, as a
+// leading space does.
+TEST(ParseFileList, OnlyTheMarkThatStartsTheListIsDropped)
+{
+    std::istringstream list("\xEF\xBB\xBF" "a.dds\r\n" "\xEF\xBB\xBF" "b.dds\r\n");
+    EXPECT_EQ(ParseFileList(list), (Paths{"a.dds", PathFromUtf8("\xEF\xBB\xBF" "b.dds")}));
 }
 
 }  // namespace

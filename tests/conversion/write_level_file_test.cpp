@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #ifndef _WIN32
 #include <csignal>
 
@@ -140,6 +142,30 @@ TEST(WriteLevelFile, TheNextWriteRemovesTheTemporaryAKilledOneLeftAndNothingElse
                                                           " that did not finish",
                                                       "status grass.lvl created."}));
     EXPECT_EQ(NamesIn(folder.Path()), expected);
+}
+
+// Each write under way holds a temporary name of its own: while every one of
+// a level file's names is held, one more write of it fails and writes
+// nothing, and those under way still finish.
+TEST(WriteLevelFile, WritesUnderWayHoldEveryTemporaryNameAndOneMoreFails)
+{
+    TempDir folder;
+    const std::filesystem::path target = folder.Path() / "grass.lvl";
+    std::vector<std::unique_ptr<ReplacementFile>> underWay;
+    std::error_code error;
+    while (!error && underWay.size() < ReplacementFile::kTemporarySlots) {
+        underWay.push_back(std::make_unique<ReplacementFile>(target, error));
+    }
+    ASSERT_FALSE(error);
+    RecordingHost host(folder.Path());
+    EXPECT_EQ(ConversionFailure([&] { SaveFile::WriteLevelFile("0A", "grass", host); }),
+              "Cannot write " + target.string() + ": " + std::make_error_code(std::errc::file_exists).message());
+    EXPECT_EQ(NamesIn(folder.Path()).size(), underWay.size());
+
+    underWay.back()->Write("\x01", 1, error);
+    underWay.back()->Commit(error);
+    EXPECT_FALSE(error);
+    EXPECT_EQ(ReadBytes(target), std::vector<std::uint8_t>{1});
 }
 
 

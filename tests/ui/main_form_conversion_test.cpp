@@ -90,6 +90,27 @@ TEST_F(FormTest, ALargeTextureLetsEventsThroughAtTheScreensPaceNotAtEachPiece)
     EXPECT_LE(passes, elapsedMs / 10 + 2) << "more than a hundred a second, in " << elapsedMs << " ms";
 }
 
+// The pace is kept within a conversion only: a texture clicked straight
+// after another lets events through at its first piece, not only once its
+// level file is written.
+TEST_F(FormTest, ATextureClickedRightAfterAnotherLetsEventsThroughWhileItIsRead)
+{
+    WriteBytes(textures / "a.dds", Texture(60'000));
+    WriteBytes(textures / "b.dds", Texture(60'000));
+    StartOnTextures();
+    ClickEntry(File2(), 0);
+    bool passedWhileRead = false;
+    QTimer everyPass;
+    QObject::connect(&everyPass, &QTimer::timeout, [&] {
+        passedWhileRead |= !File2()->isEnabled() && !std::filesystem::exists(textures / "b.lvl");
+    });
+    everyPass.start(0);
+    ClickEntry(File2(), 1);
+    everyPass.stop();
+    EXPECT_TRUE(std::filesystem::exists(textures / "b.lvl"));
+    EXPECT_TRUE(passedWhileRead);
+}
+
 // Past 2^24 most lengths have no exact single-precision value: whichever
 // neighbour the maximum arrives as, only the last value fills the bar. An
 // empty range would turn the bar into a busy animation.

@@ -27,14 +27,23 @@ bool IsInFront(const QWidget* window)
            !Property("_NET_WM_STATE", window->winId()).contains("HIDDEN");
 }
 
+// The main window shown, and About opened from its menu and in front; null if it never came.
+QPointer<AboutForm> AboutInFront(MainForm& form)
+{
+    form.show();
+    form.findChild<QAction*>("About")->trigger();
+    QPointer<AboutForm> about;
+    const bool inFront =
+        QTest::qWaitFor([&] { return (about = qobject_cast<AboutForm*>(qApp->activeWindow())) && IsInFront(about); });
+    return inFront ? about : nullptr;
+}
+
 TEST(WindowManagerTest, AboutHasATitleBarAndCloseOnlyAndComesStraightBackWhenMinimized)
 {
     TempDir temp;
     MainForm form{PreferenceFile::Places{temp.Path(), {}}};
-    form.show();
-    form.findChild<QAction*>("About")->trigger();
-    QPointer<AboutForm> about;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (about = qobject_cast<AboutForm*>(qApp->activeWindow())) && IsInFront(about); }));
+    const QPointer<AboutForm> about = AboutInFront(form);
+    ASSERT_TRUE(about);
 
     const QString actions = Property("_NET_WM_ALLOWED_ACTIONS", about->winId());
     EXPECT_TRUE(actions.contains("CLOSE") && !actions.contains("RESIZE") && !actions.contains("MAXIMIZE")) << actions.toStdString();
@@ -50,6 +59,23 @@ TEST(WindowManagerTest, AboutHasATitleBarAndCloseOnlyAndComesStraightBackWhenMin
     ASSERT_TRUE(form.close());
     QProcess::execute("xdotool", {"windowminimize", QString::number(about->winId())});
     EXPECT_TRUE(QTest::qWaitFor([&] { return IsInFront(about); }));
+    delete about;
+}
+
+// A click on the main window while About is open gives the main window the
+// activation for a moment: About takes it straight back and comes in front.
+TEST(WindowManagerTest, AboutTakesTheActivationBackFromTheMainWindow)
+{
+    TempDir temp;
+    MainForm form{PreferenceFile::Places{temp.Path(), {}}};
+    const QPointer<AboutForm> about = AboutInFront(form);
+    ASSERT_TRUE(about);
+
+    bool mainWindowHadIt = false;
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged,
+                     [&](const QWindow* focus) { mainWindowHadIt |= focus == form.windowHandle(); });
+    QProcess::execute("xdotool", {"mousemove", "--window", QString::number(form.winId()), "300", "300", "click", "1"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindowHadIt && IsInFront(about); }));
     delete about;
 }
 

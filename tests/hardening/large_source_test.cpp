@@ -45,15 +45,19 @@ TEST(LargeSource, ProgressMaximumIsTheNextFloatUpAndTheMemoryIsGivenBack)
 }
 
 #ifndef _WIN32
-// A large block is mapped with a spare huge page for alignment; what lies
-// outside the aligned block goes back at once, not when the block does.
+// A large block, from one huge page up, is mapped with a spare huge page for
+// alignment; what lies outside the aligned block goes back at once, not when
+// the block does.
 TEST(LargeSource, ALargeBlockHoldsOnlyItsOwnHugePages)
 {
-    const std::size_t before = MappedPages();
-    void* block = LargeMemory::Allocate((3 << 20) + 1);
-    EXPECT_EQ((MappedPages() - before) * 4'096, std::size_t{4} << 20);
-    LargeMemory::Release(block, (3 << 20) + 1);
-    EXPECT_EQ(MappedPages(), before);
+    for (const auto& [size, mapped] : {std::pair{std::size_t{2} << 20, std::size_t{2} << 20},
+                                      std::pair{(std::size_t{3} << 20) + 1, std::size_t{4} << 20}}) {
+        const std::size_t before = MappedPages();
+        void* block = LargeMemory::Allocate(size);
+        EXPECT_EQ((MappedPages() - before) * 4'096, mapped) << size;
+        LargeMemory::Release(block, size);
+        EXPECT_EQ(MappedPages(), before) << size;
+    }
 }
 
 namespace {

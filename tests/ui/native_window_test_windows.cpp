@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -69,18 +68,15 @@ int VisibleWindowsOfThisProgramCaptioned(const QString& caption)
     return search.second;
 }
 
-// Sends mouse input of `flags`, at the screen point `at` when it is given.
-void SendMouse(DWORD flags, std::optional<POINT> at = std::nullopt)
+// Sends mouse input of `flags` (none: a move) at the screen point `at`.
+void SendMouse(DWORD flags, POINT at)
 {
     INPUT input{};
     input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (at) {
-        // Absolute positions run from 0 to 65535 across the primary screen.
-        input.mi.dx = MulDiv(at->x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(at->y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    }
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // Absolute positions run from 0 to 65535 across the primary screen.
+    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     SendInput(1, &input, sizeof(INPUT));
 }
 
@@ -104,9 +100,10 @@ private:
 };
 
 // A click of the left button at `point` of `widget`, where the user would
-// make it, through the system's input queue. The press waits until the
-// window has seen the pointer arrive there: under Wine, a press made at once
-// may still land where the pointer was before.
+// make it, through the system's input queue: the pointer arrives first, seen
+// by the window, then the button goes down and up. Each carries the point:
+// under Wine, the pointer can still jump back to where the X server last had
+// it after arriving, and a button event without a position lands there.
 void ClickAt(QWidget* widget, const QPoint& point)
 {
     const QPoint inWindow = widget->mapTo(widget->window(), point);
@@ -120,8 +117,8 @@ void ClickAt(QWidget* widget, const QPoint& point)
         arrived = QTest::qWaitFor([&] { return spy.Last() == target; }, 500);
     }
     ASSERT_TRUE(arrived) << "the pointer did not reach " << screen.x << ", " << screen.y;
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
 }
 
 // The whole window as the desktop shows it, frame and caption included.
